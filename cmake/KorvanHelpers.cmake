@@ -1,0 +1,43 @@
+# Shared build settings and the test registration helper.
+
+find_program(KORVAN_CCACHE ccache)
+if(KORVAN_CCACHE)
+  # base_dir makes hits portable between checkouts of the same tree.
+  set(launcher env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR} ${KORVAN_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${launcher})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${launcher})
+endif()
+
+add_library(korvan_warnings INTERFACE)
+target_compile_options(korvan_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+target_include_directories(korvan_warnings INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(KORVAN_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# korvan_add_test(NAME name SOURCES ... LIBS ... [QT] [LABELS ...] [TIMEOUT s])
+# Registers a GoogleTest (or QTest with QT) executable with ctest. Qt-free
+# suites carry the label "qtfree", so the sanitizer run can pick them.
+function(korvan_add_test)
+  cmake_parse_arguments(T "QT" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} korvan_warnings)
+  if(T_QT)
+    target_link_libraries(${T_NAME} PRIVATE Qt6::Test)
+    set(labels qt ${T_LABELS})
+  else()
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
+    set(labels qtfree ${T_LABELS})
+  endif()
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KORVAN_BIN_DIR=${CMAKE_BINARY_DIR}/bin;KORVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
