@@ -27,11 +27,17 @@ inline int sampleX(long long s, const ScopeView& view)
 /// flat, its offset read as pixels above the centre line.
 inline int valueY(float v, float offset, float scale, int midY)
 {
-    if (scale == 0.0F || !std::isfinite(v))
-        return midY - static_cast<int>(std::isfinite(offset) ? std::trunc(offset) : 0.0F);
-    const double y = std::trunc((static_cast<double>(v) + offset) * 100.0 / scale);
-    // Keep far-off values representable; they are clipped anyway.
-    return midY - static_cast<int>(std::fmax(-1.0e7, std::fmin(1.0e7, y)));
+    if (scale != 0.0F) {
+        const double t = (static_cast<double>(v) + offset) * 100.0 / scale;
+        // The cast truncates toward zero; far-off values are held representable.
+        if (t > -1.0e7 && t < 1.0e7)
+            return midY - static_cast<int>(t);
+        if (t >= 1.0e7)
+            return midY - 10000000;
+        if (t <= -1.0e7)
+            return midY + 10000000;
+    }
+    return midY - static_cast<int>(std::isfinite(offset) ? std::trunc(offset) : 0.0F);
 }
 
 struct DirtyRect

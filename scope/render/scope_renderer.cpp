@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace korvan::scope {
 namespace {
@@ -253,59 +254,91 @@ std::pair<int, int> visibleSamples(const Frame& f, const ScopeRecord& r, bool wi
     return {static_cast<int>(first), static_cast<int>(last)};
 }
 
-void paintDots(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r, int c)
+// Consecutive samples that share one pixel column. Computed once per paint and
+// shared by all channels, so x is divided out once per sample, not per channel.
+struct ColumnRun
+{
+    int x;
+    int first;
+    int last;
+};
+
+std::vector<ColumnRun> columnRuns(const Frame& f, const ScopeRecord& r, bool withNeighbours)
+{
+    std::vector<ColumnRun> runs;
+    const auto [first, last] = visibleSamples(f, r, withNeighbours);
+    if (first > last)
+        return runs;
+    runs.reserve(static_cast<std::size_t>(f.width) + 4);
+    int x = sampleX(first, f.input.view);
+    runs.push_back({x, first, first});
+    for (int s = first + 1; s <= last; ++s) {
+        const int sx = sampleX(s, f.input.view);
+        if (sx == x) {
+            runs.back().last = s;
+            continue;
+        }
+        x = sx;
+        runs.push_back({x, s, s});
+    }
+    return runs;
+}
+
+void paintDots(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r, int c,
+               const std::vector<ColumnRun>& runs)
 {
     const RenderInput& in = f.input;
     const auto ci = static_cast<std::size_t>(c);
     const QRgb color = toRgb(in.colors[ci]);
     const float* samples = r.buffer.channel(c);
-    const auto [first, last] = visibleSamples(f, r, false);
-    int lastX = -1, lastY = -1;
-    for (int s = first; s <= last; ++s) {
-        const int x = sampleX(s, in.view);
-        const int y = valueY(samples[s], in.offsets[ci], in.scales[ci], f.midY);
-        if (x == lastX && y == lastY)
-            continue;
-        lastX = x;
-        lastY = y;
-        canvas.set(x, y, color);
+    int lastY = 0;
+    bool any = false;
+    for (const ColumnRun& run : runs) {
+        for (int s = run.first; s <= run.last; ++s) {
+            const int y = valueY(samples[s], in.offsets[ci], in.scales[ci], f.midY);
+            // The same pixel as the one just drawn is skipped.
+            if (any && s != run.first && y == lastY)
+                continue;
+            any = true;
+            lastY = y;
+            canvas.set(run.x, y, color);
+        }
     }
 }
 
-// Line mode: consecutive samples on one pixel column become one vertical span
-// from their lowest to their highest y, joined to the neighbouring columns by
+// Line mode: the samples of one pixel column become one vertical span from
+// their lowest to their highest value, joined to the neighbouring columns by
 // segments. The same pixels as one segment per sample, a fraction of the work.
-void paintLines(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r, int c)
+void paintLines(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r, int c,
+                const std::vector<ColumnRun>& runs)
 {
+    if (runs.empty())
+        return;
     const RenderInput& in = f.input;
     const auto ci = static_cast<std::size_t>(c);
     const QRgb color = toRgb(in.colors[ci]);
     const float* samples = r.buffer.channel(c);
-    const auto [first, last] = visibleSamples(f, r, true);
-    if (first > last)
-        return;
-    int columnX = sampleX(first, in.view);
-    int y = valueY(samples[first], in.offsets[ci], in.scales[ci], f.midY);
-    int low = y, high = y, endY = y;
-    for (int s = first + 1; s <= last; ++s) {
-        const int x = sampleX(s, in.view);
-        y = valueY(samples[s], in.offsets[ci], in.scales[ci], f.midY);
-        if (x == columnX) {
-            low = std::min(low, y);
-            high = std::max(high, y);
-            endY = y;
-            continue;
+    const auto y = [&](float v) { return valueY(v, in.offsets[ci], in.scales[ci], f.midY); };
+    int previousX = 0, previousY = 0;
+    bool started = false;
+    for (const ColumnRun& run : runs) {
+        const int firstY = y(samples[run.first]);
+        if (started)
+            canvas.line(previousX, previousY, run.x, firstY, color);
+        else if (run.first == run.last)
+            canvas.set(run.x, firstY, color);
+        started = true;
+        if (run.last > run.first) {
+            float low = samples[run.first], high = low;
+            for (int s = run.first + 1; s <= run.last; ++s) {
+                low = std::min(low, samples[s]);
+                high = std::max(high, samples[s]);
+            }
+            canvas.vertical(run.x, y(low), y(high), color);
         }
-        if (high != low)
-            canvas.vertical(columnX, low, high, color);
-        canvas.line(columnX, endY, x, y, color);
-        columnX = x;
-        low = high = endY = y;
+        previousX = run.x;
+        previousY = y(samples[run.last]);
     }
-    if (high != low)
-        canvas.vertical(columnX, low, high, color);
-    if (first == last)
-        canvas.set(columnX, y, color);
 }
 
 void paintTraces(QImage& image, const Frame& f)
@@ -318,14 +351,16 @@ void paintTraces(QImage& image, const Frame& f)
         paintXyTraces(canvas, f, *record);
         return;
     }
+    const bool lines = f.input.displayType == static_cast<int>(DisplayType::Lines);
+    const std::vector<ColumnRun> runs = columnRuns(f, *record, lines);
     const int count = std::min(record->channelCount, kMaxChannels);
     for (int c = 0; c < count; ++c) {
         if (!f.input.shown[static_cast<std::size_t>(c)])
             continue;
         if (f.input.displayType == static_cast<int>(DisplayType::Dots))
-            paintDots(canvas, f, *record, c);
+            paintDots(canvas, f, *record, c, runs);
         else if (f.input.displayType == static_cast<int>(DisplayType::Lines))
-            paintLines(canvas, f, *record, c);
+            paintLines(canvas, f, *record, c, runs);
     }
 }
 
