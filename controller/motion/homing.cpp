@@ -21,8 +21,11 @@ bool isOriginMode(int mode)
 {
     return mode >= 13 && mode <= 19 && mode != 17;
 }
+// Forward modes: 11, 13, 15, 18; reverse: 12, 14, 16, 19.
 int searchDirection(int mode)
 {
+    if (mode >= 18)
+        return mode == 18 ? 1 : -1;
     return mode % 2 == 1 ? 1 : -1;
 }
 } // namespace
