@@ -585,8 +585,11 @@ void MotionEngine::updateRegistration(int axis, const AxisSignals& before)
         break;
     default:
         if (m >= 6 && m <= 9) {
+            // The Z latch takes the first index pulse after R0.
+            const bool r0Before = st.mark == -1;
             latch(a.switches.r0, m == 6 || m == 7, st.regPos, st.mark);
-            latch(a.switches.zPulse, m == 6 || m == 8, st.regPosB, st.markB);
+            if (r0Before)
+                latch(a.switches.zPulse, m == 6 || m == 8, st.regPosB, st.markB);
         } else if (m >= 10 && m <= 13) {
             latch(a.switches.r0, m == 10 || m == 11, st.regPos, st.mark);
             latch(a.switches.r1, m == 10 || m == 12, st.regPosB, st.markB);
