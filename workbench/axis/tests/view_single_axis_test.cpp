@@ -2,6 +2,7 @@
 
 #include "platform/ui/message_box.h"
 #include "workbench/axis/tests/fake_axis_port.h"
+#include "workbench/axis/views/program_hardware_defaults.h"
 #include "workbench/axis/views/single_axis_form.h"
 
 #include <QCheckBox>
@@ -131,6 +132,18 @@ private slots:
         QCOMPARE(boxes.texts(), QStringList{"当前比较器已启动，是否覆盖！"});
         QCOMPARE(m_memory->at(0, 1).compareRunning, 0);
         QCOMPARE(m_memory->at(0, 0).compareRunning, 1);
+    }
+
+    void unreadableDefaultsFileShowsTheErrorBox()
+    {
+        korvan::platform::ScriptedMessageBoxes boxes;
+        HardwareDefaultsFile file = ProgramHardwareDefaults(m_view.get());
+        file.path = "/nonexistent/AxisInit.xml";
+        QCOMPARE(static_cast<int>(ApplyHardwareDefaults(m_env->port, *m_table, file)), 2);
+        QCOMPARE(boxes.requests().size(), std::size_t{1});
+        QCOMPARE(boxes.requests()[0].title, QString("错误"));
+        QCOMPARE(boxes.requests()[0].text, QString("无法正确读取xml文件"));
+        QVERIFY(boxes.requests()[0].icon == korvan::platform::MessageIcon::Error);
     }
 
     void resizeStretchesTheListAndLeftGroups()
