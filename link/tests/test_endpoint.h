@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace korvan::link::testing {
@@ -149,13 +150,16 @@ public:
         return 0;
     }
     int32_t resume() final { return 0; }
-    bool dropAfterReply() final { return m_endpoint.dropNext.exchange(false); }
+    // Latched while the command runs: checking the shared flag after the
+    // reply would race with a test that sets it for the next command.
+    bool dropAfterReply() final { return std::exchange(m_dropLatched, false); }
 
     std::vector<float> m_flash;
 
 private:
     CommandResult run(std::string_view text)
     {
+        m_dropLatched = m_endpoint.dropNext.exchange(false);
         if (const int delay = m_endpoint.delayMs)
             std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         if (text == "?TRANSPORT")
@@ -171,6 +175,7 @@ private:
     std::string m_received;
     std::set<uint16_t> m_bits;
     std::map<uint16_t, uint16_t> m_registers;
+    bool m_dropLatched = false;
 };
 
 inline std::unique_ptr<ControllerSession> TestEndpoint::openSession(Transport transport)
