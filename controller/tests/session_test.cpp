@@ -1,0 +1,78 @@
+#include "controller/session.h"
+
+#include "controller_fixture.h"
+
+namespace korvan::controller::testing {
+namespace {
+
+using SessionTest = ControllerTest;
+
+TEST_F(SessionTest, CommandsRepliesAndErrorMessagesPerSession)
+{
+    ControllerLinkEndpoint endpoint(*controller);
+    auto a = endpoint.openSession(link::Transport::Ethernet);
+    auto b = endpoint.openSession(link::Transport::Serial);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->execute("BASE(2)").code, 0);
+    EXPECT_EQ(a->directCommand("?BASE").output, "2\r\n");
+    EXPECT_EQ(b->directCommand("?BASE").output, "0\r\n"); // each session its own task
+    const link::CommandResult bad = b->execute("?NOPE");
+    EXPECT_EQ(bad.code, 2002);
+    EXPECT_EQ(b->lastError(), 2002);
+    EXPECT_EQ(a->lastError(), 2002); // kept per controller
+    const std::string messages = b->takeMessages(20480);
+    EXPECT_NE(messages.find("2002"), std::string::npos);
+    EXPECT_EQ(a->takeMessages(20480), "");
+    EXPECT_EQ(a->executeNoAck("?1+2"), 0);
+    EXPECT_EQ(a->takeReceived(2), "3\r");
+    EXPECT_EQ(a->takeReceived(100), "\n");
+    EXPECT_EQ(a->runState(), 0);
+}
+
+TEST_F(SessionTest, RecordsAndIdentity)
+{
+    ControllerLinkEndpoint endpoint(*controller);
+    auto eth = endpoint.openSession(link::Transport::Ethernet);
+    auto pci = endpoint.openSession(link::Transport::Pci);
+    EXPECT_EQ(eth->specification().value.size(), 60u);
+    EXPECT_EQ(eth->ipAddress().value, "127.0.0.60");
+    EXPECT_EQ(pci->ipAddress().code, 3205);
+    EXPECT_EQ(eth->softVersion().value.typeText, "Korvan VC-8");
+    EXPECT_FLOAT_EQ(eth->softVersion().value.version, 2.5f);
+    EXPECT_EQ(eth->hardId().value, 65539u);
+    EXPECT_EQ(eth->identity().value.id, 4242);
+    EXPECT_EQ(eth->axisCount(), 8);
+    EXPECT_EQ(eth->axisFeatures(0).value, 0x11u);
+    EXPECT_EQ(eth->axisFeatures(8).code, 2003);
+    EXPECT_EQ(eth->childCard(65535).value.size(), 12u);
+}
+
+TEST_F(SessionTest, IpChangeAndRebootDropTheLink)
+{
+    ControllerLinkEndpoint endpoint(*controller);
+    auto s = endpoint.openSession(link::Transport::Ethernet);
+    EXPECT_EQ(s->execute("?1").code, 0);
+    EXPECT_FALSE(s->dropAfterReply());
+    EXPECT_EQ(s->execute("IP_ADDRESS = 127.0.0.63").code, 0);
+    EXPECT_TRUE(s->dropAfterReply());
+
+    auto r = endpoint.openSession(link::Transport::Ethernet);
+    EXPECT_EQ(r->execute("reboot").code, 0);
+    EXPECT_TRUE(r->dropAfterReply());
+    EXPECT_EQ(endpoint.openSession(link::Transport::Ethernet), nullptr);
+    EXPECT_FALSE(endpoint.answersDiscovery());
+    clock.advance(2.1);
+    EXPECT_NE(endpoint.openSession(link::Transport::Ethernet), nullptr);
+    EXPECT_TRUE(endpoint.answersDiscovery());
+}
+
+TEST_F(SessionTest, PackagesAreRefusedClearly)
+{
+    ControllerLinkEndpoint endpoint(*controller);
+    auto s = endpoint.openSession(link::Transport::Ethernet);
+    EXPECT_EQ(s->downloadPackage({1, 2, 3}, link::PackageTarget::Rom), 2002);
+    EXPECT_NE(s->takeMessages(1000).find("program packages"), std::string::npos);
+}
+
+} // namespace
+} // namespace korvan::controller::testing
