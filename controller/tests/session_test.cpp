@@ -2,6 +2,8 @@
 
 #include "controller_fixture.h"
 
+#include <thread>
+
 namespace korvan::controller::testing {
 namespace {
 
@@ -72,6 +74,29 @@ TEST_F(SessionTest, PackagesAreRefusedClearly)
     auto s = endpoint.openSession(link::Transport::Ethernet);
     EXPECT_EQ(s->downloadPackage({1, 2, 3}, link::PackageTarget::Rom), 2002);
     EXPECT_NE(s->takeMessages(1000).find("program packages"), std::string::npos);
+}
+
+} // namespace
+} // namespace korvan::controller::testing
+
+namespace korvan::controller::testing {
+namespace {
+
+TEST_F(SessionTest, ConcurrentSessionsShareOneConsistentController)
+{
+    ControllerLinkEndpoint endpoint(*controller);
+    auto writer = [&](int axis) {
+        auto s = endpoint.openSession(link::Transport::Ethernet);
+        for (int i = 0; i < 500; ++i) {
+            s->execute("BASE(" + std::to_string(axis) + ")\r\nSPEED=" + std::to_string(i));
+            s->execute("VR(" + std::to_string(axis) + ")=VR(" + std::to_string(axis) + ")+1");
+        }
+    };
+    std::thread a(writer, 1);
+    std::thread b(writer, 2);
+    a.join();
+    b.join();
+    EXPECT_EQ(ok("?SPEED(1) SPEED(2) VR(1) VR(2)"), "499 499 500 500\r\n");
 }
 
 } // namespace
