@@ -80,6 +80,11 @@ void ParameterTable::bind(AxisParam id, ParameterBinding binding)
     m_entries[static_cast<std::size_t>(id)].binding = std::move(binding);
 }
 
+void ParameterTable::unbind(AxisParam id)
+{
+    m_entries[static_cast<std::size_t>(id)].binding.reset();
+}
+
 void ParameterTable::setFactory(AxisParam id, int axis, double value)
 {
     Entry& e = m_entries[static_cast<std::size_t>(id)];

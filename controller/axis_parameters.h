@@ -119,6 +119,8 @@ public:
     void store(AxisParam id, int axis, double value);
     /// Routes an entry through functions from now on.
     void bind(AxisParam id, ParameterBinding binding);
+    /// Makes an entry a stored one again.
+    void unbind(AxisParam id);
     /// Sets the value that reset() restores for one axis.
     void setFactory(AxisParam id, int axis, double value);
     /// Restores every stored entry to its factory values.

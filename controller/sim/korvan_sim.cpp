@@ -3,6 +3,9 @@
 // <n>, prints one "korvan-sim ready ..." line once it serves and stops
 // cleanly on SIGINT or SIGTERM, removing what it created.
 #include "controller/controller.h"
+#if KORVAN_SIM_WITH_MOTION
+#include "controller/motion_link.h"
+#endif
 #include "controller/profile.h"
 #include "controller/session.h"
 #include "controller/sim/sim_options.h"
@@ -47,6 +50,9 @@ int serve(const controller::sim::SimOptions& options)
     controller::Controller ctl(std::move(profile), copts);
     if (bound)
         ctl.setIpAddress(*bound); // the controller answers at the address it serves
+#if KORVAN_SIM_WITH_MOTION
+    controller::MotionLink motion(ctl);
+#endif
     controller::ControllerLinkEndpoint endpoint(ctl);
     link::server::LinkServer server(endpoint);
 
@@ -77,6 +83,9 @@ int serve(const controller::sim::SimOptions& options)
         server.listenUnix(path);
         ready += " pci=" + path.string();
     }
+#if KORVAN_SIM_WITH_MOTION
+    motion.startServo();
+#endif
     std::cout << ready << std::endl;
 
     int signal = 0;
