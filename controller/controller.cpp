@@ -1,9 +1,14 @@
 #include "controller/controller.h"
 
 #include "controller/basic/interpreter.h"
+#include "controller/basic/names.h"
+#include "controller/basic/parser.h"
 #include "controller/command_host.h"
 #include "controller/modbus_map.h"
 #include "controller/records.h"
+#include "link/krx/krx.h"
+
+#include <algorithm>
 
 namespace korvan::controller {
 
@@ -21,11 +26,13 @@ Controller::Controller(Profile profile, ControllerOptions options)
         m_state.ipAddress = *stored.ipAddress;
     for (std::size_t i = 0; i < stored.flash.size() && i < m_state.memory.flash.size(); ++i)
         m_state.memory.flash[i] = stored.flash[i];
+    m_romPackage = m_store.loadRomPackage();
     applyRomState();
 }
 
 void Controller::applyRomState()
 {
+    // Called with the lock held or before any session exists.
     m_state.parameters.reset();
     m_state.io.reset();
     m_state.memory.resetVolatile();
@@ -34,6 +41,83 @@ void Controller::applyRomState()
         r = {};
     for (Ratio& r : m_state.encoderRatios)
         r = {};
+    if (!m_romPackage.empty()) {
+        std::string ignored;
+        runPackage(m_romPackage, ignored);
+    }
+}
+
+namespace {
+
+bool isBasicFile(const std::string& name)
+{
+    return name.size() > 4 &&
+           basic::namesEqual(std::string_view(name).substr(name.size() - 4), ".BAS");
+}
+
+} // namespace
+
+int32_t Controller::runPackage(const std::vector<uint8_t>& bytes, std::string& messages)
+{
+    const link::krx::ReadResult read = link::krx::readKrx(bytes);
+    if (read.error != link::krx::KrxError::None) {
+        messages +=
+            "ERROR 2004: bad program package: " + std::string(link::krx::errorText(read.error)) +
+            "\r\n";
+        return static_cast<int32_t>(basic::ErrorCode::BadArgument);
+    }
+    std::vector<basic::Program> programs;
+    bool failed = false;
+    for (const link::krx::KrxFile& file : read.package.files) {
+        if (!isBasicFile(file.name))
+            continue;
+        const std::string text(file.data.begin(), file.data.end());
+        basic::Parser parser(text, [&](const basic::Diagnostic& d) {
+            messages += file.name + ":" + std::to_string(d.line) + ": " + d.message + "\r\n";
+        });
+        std::optional<basic::Program> program = parser.parseProgram();
+        if (!program)
+            failed = true;
+        else
+            programs.push_back(std::move(*program));
+    }
+    if (failed)
+        return compileErrorCode;
+    TaskContext task;
+    std::string output;
+    CommandHost host(m_state, task, output);
+    for (const basic::Program& program : programs) {
+        basic::Interpreter interpreter(host, [&](const basic::Diagnostic& d) {
+            messages += "ERROR " + std::to_string(d.code) + ": line " + std::to_string(d.line) +
+                        ": " + d.message + "\r\n";
+        });
+        interpreter.run(program, output);
+    }
+    m_state.rebootRequested = false; // a start-up program cannot reboot in a loop
+    m_state.dropLinkRequested = false;
+    return 0;
+}
+
+int32_t Controller::downloadPackage(const std::vector<uint8_t>& package, bool toRom,
+                                    std::string& messages)
+{
+    std::lock_guard lock(m_mutex);
+    if (!toRom && package.size() > static_cast<std::size_t>(m_state.profile.romKb) * 1024)
+        return ramTooLargeCode;
+    const int32_t code = runPackage(package, messages);
+    if (code != 0) {
+        m_lastError = code;
+        return code;
+    }
+    if (toRom) {
+        m_romPackage = package;
+        m_store.saveRomPackage(package);
+    }
+    if (m_state.persistRequested) {
+        m_state.persistRequested = false;
+        persist();
+    }
+    return 0;
 }
 
 void Controller::persist()

@@ -38,6 +38,10 @@ struct Outcome
 
 /// Longest command text accepted; longer text is refused with 2007.
 inline constexpr std::size_t maxCommandText = 256 * 1024;
+/// Codes of a package download: a BASIC file does not compile; a RAM
+/// package is too large.
+inline constexpr int32_t compileErrorCode = 277;
+inline constexpr int32_t ramTooLargeCode = 210;
 /// Seconds a reboot keeps the controller away.
 inline constexpr double rebootSeconds = 2.0;
 
@@ -70,6 +74,14 @@ public:
     int32_t registerRead(std::string_view area, uint32_t width, uint32_t start, uint32_t count,
                          std::vector<uint8_t>& out) const;
 
+    /// Takes a program package. Every BASIC file is checked first: a syntax
+    /// error gives 277 with its report in messages and runs nothing. The
+    /// files then run once, in package order (straight-line programs; program
+    /// tasks come later). Rom also keeps the package, which runs again at
+    /// every start and after a reboot. A RAM package above the ROM size
+    /// gives 210.
+    int32_t downloadPackage(const std::vector<uint8_t>& package, bool toRom, std::string& messages);
+
     /// Sets the level on an input's wire (switches, tests).
     void setInputLevel(int input, bool level);
 
@@ -86,6 +98,7 @@ public:
 
 private:
     void applyRomState();
+    int32_t runPackage(const std::vector<uint8_t>& package, std::string& messages);
     void persist();
 
     SteadyClock m_steadyClock;
@@ -95,6 +108,7 @@ private:
     StateStore m_store;
     int32_t m_lastError = 0;
     double m_rebootUntil = -1.0;
+    std::vector<uint8_t> m_romPackage;
 };
 
 } // namespace korvan::controller

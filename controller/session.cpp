@@ -175,12 +175,14 @@ link::Answer<std::vector<uint8_t>> ControllerLinkSession::registerRead(std::stri
     return a;
 }
 
-// Program packages need the program tasks of a later stage; until then the
-// controller refuses them with a clear message instead of pretending.
-int32_t ControllerLinkSession::downloadPackage(const std::vector<uint8_t>&, link::PackageTarget)
+int32_t ControllerLinkSession::downloadPackage(const std::vector<uint8_t>& package,
+                                               link::PackageTarget target)
 {
-    append(m_messages, "ERROR 2002: this controller does not run program packages\r\n");
-    return code(basic::ErrorCode::Unsupported);
+    std::string messages;
+    const int32_t result =
+        m_controller.downloadPackage(package, target == link::PackageTarget::Rom, messages);
+    append(m_messages, messages);
+    return result;
 }
 
 // Nothing is paused without program tasks, so resuming has nothing to do.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace korvan::controller {
@@ -55,6 +56,37 @@ bool StateStore::save(const PersistentState& state) const
         if (!out)
             return false;
         out << j.dump(1);
+        if (!out)
+            return false;
+    }
+    std::filesystem::rename(temp, target, ec);
+    return !ec;
+}
+
+std::vector<uint8_t> StateStore::loadRomPackage() const
+{
+    if (!enabled())
+        return {};
+    std::ifstream in(std::filesystem::path(m_directory) / "rom.krx", std::ios::binary);
+    if (!in)
+        return {};
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+bool StateStore::saveRomPackage(const std::vector<uint8_t>& package) const
+{
+    if (!enabled())
+        return true;
+    std::error_code ec;
+    std::filesystem::create_directories(m_directory, ec);
+    const auto target = std::filesystem::path(m_directory) / "rom.krx";
+    const auto temp = std::filesystem::path(m_directory) / "rom.krx.new";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(reinterpret_cast<const char*>(package.data()),
+                  static_cast<std::streamsize>(package.size()));
         if (!out)
             return false;
     }

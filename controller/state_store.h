@@ -28,6 +28,10 @@ public:
     /// Writes the state atomically (a new file renamed over the old one);
     /// false when the directory cannot be written.
     bool save(const PersistentState& state) const;
+    /// The program package kept in ROM; empty when none.
+    std::vector<uint8_t> loadRomPackage() const;
+    /// Keeps the package as the ROM program (atomically); false on failure.
+    bool saveRomPackage(const std::vector<uint8_t>& package) const;
 
 private:
     std::string m_directory;

@@ -1,4 +1,5 @@
 #include "controller/session.h"
+#include "link/krx/krx.h"
 
 #include "controller_fixture.h"
 
@@ -68,12 +69,32 @@ TEST_F(SessionTest, IpChangeAndRebootDropTheLink)
     EXPECT_TRUE(endpoint.answersDiscovery());
 }
 
-TEST_F(SessionTest, PackagesAreRefusedClearly)
+TEST_F(SessionTest, ProgramPackagesRunAndRomOnesComeBackAfterAReboot)
 {
     ControllerLinkEndpoint endpoint(*controller);
     auto s = endpoint.openSession(link::Transport::Ethernet);
-    EXPECT_EQ(s->downloadPackage({1, 2, 3}, link::PackageTarget::Rom), 2002);
-    EXPECT_NE(s->takeMessages(1000).find("program packages"), std::string::npos);
+    EXPECT_EQ(s->downloadPackage({1, 2, 3}, link::PackageTarget::Rom), 2004);
+    EXPECT_NE(s->takeMessages(1000).find("bad program package"), std::string::npos);
+
+    auto package = [](const std::string& text) {
+        link::krx::KrxPackage p;
+        p.project = "Demo";
+        p.files.push_back({"Demo.bas", std::vector<uint8_t>(text.begin(), text.end())});
+        return link::krx::writeKrx(p).bytes;
+    };
+    EXPECT_EQ(s->downloadPackage(package("SPEED(0)=\r\nACCEL(0)=5"), link::PackageTarget::Rom),
+              277);
+    EXPECT_NE(s->takeMessages(1000).find("Demo.bas:1:"), std::string::npos);
+    EXPECT_EQ(ok("?ACCEL(0)"), "1000\r\n"); // nothing ran
+
+    EXPECT_EQ(s->downloadPackage(package("GLOBAL ENABLE_OUT(8)\r\nSPEED(0)=55\r\nVR(1)=2"),
+                                 link::PackageTarget::RamRun),
+              0);
+    EXPECT_EQ(ok("?SPEED(0)"), "55\r\n");
+    EXPECT_EQ(s->downloadPackage(package("SPEED(1)=66"), link::PackageTarget::Rom), 0);
+    EXPECT_EQ(s->execute("reboot").code, 0);
+    clock.advance(2.5);
+    EXPECT_EQ(ok("?SPEED(0) SPEED(1)"), "100 66\r\n"); // ROM state: the ROM program ran
 }
 
 } // namespace
