@@ -9,7 +9,11 @@
  *   - Calls return an int32_t code: 0 is success, a VXC_ERR_* value is a link
  *     failure, any other value is the controller's own code passed through.
  *   - Calls block until the controller answers or the handle's reply timeout
- *     (VXC_SetTimeOut, 1000 ms by default) runs out.
+ *     (VXC_SetTimeOut, 1000 ms by default) runs out. A timeout argument of 0
+ *     means the handle's timeout. A late reply to a call that timed out is
+ *     recognised by its request id and dropped; the link stays usable.
+ *   - Numeric and record outputs are written only on success (the lengths of
+ *     VXC_ReadMessage and VXC_ExecuteGetReceive are 0 after a failure).
  *   - A null handle gives VXC_ERR_BAD_HANDLE and touches no output.
  *   - Text outputs are always NUL-terminated and never written past the
  *     capacity the caller passes; a longer text is cut to capacity - 1 bytes.
@@ -78,19 +82,24 @@ enum
  * process. parity: 0 none, 1 odd, 2 even. stopBits: 0 one, 1 two. */
 VXC_API int32_t VXC_SetComDefaultBaud(uint32_t baud, uint32_t dataBits, uint32_t parity,
                                       uint32_t stopBits);
-/* Opens serial port COM<port>: $KORVAN_COM_DIR/COM<port> (a link to a tty),
- * else /dev/ttyS<port-1>. *handle is set on success and left null otherwise. */
+/* Opens serial port COM<port> (link/com_ports.h: only $KORVAN_COM_DIR/COM<port>
+ * when that variable is set; else ~/.local/share/korvan/com/COM<port> if it
+ * exists, else /dev/ttyS<port-1>) and shakes hands with the controller within
+ * 1000 ms. *handle is set on success and left null otherwise. */
 VXC_API int32_t VXC_OpenCom(uint32_t port, ControllerHandle* handle);
-/* Like VXC_OpenCom, but succeeds only when a controller answers a probe
- * within timeoutMs. */
+/* Like VXC_OpenCom with the handshake bounded by timeoutMs: 0 only when a
+ * controller answers. */
 VXC_API int32_t VXC_PeakCom(uint32_t port, uint32_t timeoutMs, ControllerHandle* handle);
-/* Probes the hosts of the search list ($KORVAN_SEARCH; loopback
- * 127.0.0.1-127.0.0.63 by default) and writes the addresses of the answering
- * controllers into buffer, separated by single spaces. Returns 0 also when
- * none answers (the buffer is then empty). */
+/* Probes the hosts of the search list ($KORVAN_SEARCH: addresses and ranges
+ * "a.b.c.d-a.b.c.e"; loopback 127.0.0.1-127.0.0.63 by default) and writes the
+ * addresses of the answering controllers into buffer, in list order,
+ * separated by single spaces; only whole addresses that fit are written.
+ * Returns 0 also when none answers (the buffer is then empty);
+ * VXC_ERR_INVALID_ARGUMENT for a list that does not parse. */
 VXC_API int32_t VXC_SearchEth(char* buffer, uint32_t capacity, uint32_t timeoutMs);
-/* Opens an Ethernet link to "a.b.c.d" or "a.b.c.d:port". *handle is set on
- * success and left null otherwise. */
+/* Opens an Ethernet link to "a.b.c.d" or "a.b.c.d:port" (without a port:
+ * $KORVAN_PORT, else the default port of link/link_protocol.h). *handle is
+ * set on success and left null otherwise. */
 VXC_API int32_t VXC_OpenEth(const char* ip, ControllerHandle* handle);
 /* Opens a link of the given type (2: Ethernet, address as for VXC_OpenEth)
  * giving up after timeoutMs. *handle is set on success and left null
@@ -135,7 +144,8 @@ VXC_API int32_t VXC_ExecuteGetReceive(ControllerHandle handle, char* buffer, uin
                                       uint32_t* length, uint32_t flags);
 /* The controller's last error code (0 none). */
 VXC_API int32_t VXC_GetError(ControllerHandle handle, int32_t* code);
-/* Run state: 0 idle, 1 running, 3 paused, 100 error. */
+/* Run state: 0 idle, 1 running, 3 paused, 100 error. On failure *state is
+ * left as it was. */
 VXC_API int32_t VXC_GetState(ControllerHandle handle, uint8_t* state);
 
 /* ---- Records and identity ---------------------------------------------- */
@@ -193,8 +203,9 @@ VXC_API int32_t VXC_DownKrx(ControllerHandle handle, const char* path, uint32_t 
 VXC_API int32_t VXC_DownKrxToRamAndRun(ControllerHandle handle, const char* path);
 /* Resumes paused tasks. */
 VXC_API int32_t VXC_Resume(ControllerHandle handle);
-/* Makes a one-file project beside the BASIC file basPath and fills the two
- * VXC_KPJ_BUFFER_SIZE-byte buffers with what VXC_MakeKrx* need. */
+/* Makes a one-file project <stem>.kpj beside the BASIC file basPath and
+ * fills the two VXC_KPJ_BUFFER_SIZE-byte buffers: first the project file's
+ * path, second the program directory (docs/krx-format.md). */
 VXC_API int32_t VXC_MakeOneFileKpj(char* first, char* second, const char* basPath);
 /* Builds a package from the project named by the two buffers, stores it in
  * ROM and starts it. A compile error gives 277. */

@@ -1,8 +1,10 @@
 // Goals: one paint of 8 channels × 100 000 samples at 1600 × 600 within 16 ms
 // in line and in dot mode; one poll tick reading 8 channels × 20 new samples.
+#include "scope/control/link_scope_access.h"
 #include "scope/core/capture_engine.h"
 #include "scope/core/tests/fake_scope_link.h"
 #include "scope/render/scope_renderer.h"
+#include "testing/fakelink/fake_link.h"
 
 #include <QGuiApplication>
 
@@ -93,8 +95,53 @@ void BM_PollTickEightChannelsTwentySamples(benchmark::State& state)
     }
 }
 
+// The same tick through the link access and the recording fake link: command
+// texts built, sent, answered and parsed ("?TABLE(i) ..." blocks of 15).
+void BM_PollTickThroughFakeLink(benchmark::State& state)
+{
+    korvan::testing::FakeLink link;
+    std::array<std::uint8_t, VXC_SPEC_RECORD_SIZE> spec{};
+    spec[55] = 8;
+    link.setSpecRecord(spec);
+    link.reply("?TSIZE", "1000000\r\n");
+    int position = 0;
+    link.respond([&](std::string_view command) -> std::optional<korvan::testing::Reply> {
+        if (command == "?SCOPE_POS")
+            return korvan::testing::Reply{std::to_string(position) + "\r\n", 0};
+        if (command.starts_with("?TABLE("))
+            return korvan::testing::Reply{
+                "1.5 2.5 3.5 4.5 5.5 6.5 7.5 8.5 9.5 10.5 11.5 12.5 13.5 14.5 15.5\r\n", 0};
+        return std::nullopt;
+    });
+    ControllerHandle handle = link.handle();
+    LinkScopeAccess access(handle);
+    ControllerSpec moduleSpec;
+    ScopeSettings settings;
+    settings.channelCount = 8;
+    settings.depth = 100000;
+    ScopeChannels rows = defaultChannels();
+    ScopeRecord record;
+    testing::FakeCaptureHost host;
+    CaptureEngine engine(access, moduleSpec, settings, rows, record, host);
+    engine.start();
+    engine.manualTrigger();
+    for (auto _ : state) {
+        position += 20;
+        if (position > settings.depth) {
+            state.PauseTiming();
+            engine.manualTrigger();
+            position = 20;
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(engine.poll());
+        link.clearCalls();
+        host.sampleRepaints.clear();
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_PollTickThroughFakeLink)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaintLinesWholeRecord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintDotsWholeRecord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintLinesDefaultScale)->Unit(benchmark::kMillisecond);

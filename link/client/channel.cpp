@@ -16,8 +16,9 @@ uint32_t nextRequestId()
     // Seeded from the clock and the process, so two processes that use one
     // serial line one after the other do not repeat each other's ids.
     static std::atomic<uint32_t> next{static_cast<uint32_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count() * 2654435761u ^
-        static_cast<uint32_t>(::getpid()) << 16)};
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) *
+            2654435761u ^
+        static_cast<uint64_t>(::getpid()) << 16)};
     uint32_t id = next.fetch_add(1);
     while (id == 0)
         id = next.fetch_add(1);

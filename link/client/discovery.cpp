@@ -80,7 +80,8 @@ int32_t probeHosts(const std::vector<uint32_t>& hosts, uint16_t port, uint32_t t
         return VXC_ERR_SEND_FAILED;
     constexpr uint16_t kDiscover = static_cast<uint16_t>(wire::RequestType::Discover);
     const auto probeId = static_cast<uint32_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid());
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        static_cast<uint64_t>(::getpid()));
     wire::PayloadWriter payload;
     payload.u16(kProtocolVersion);
     const std::vector<uint8_t> probe = wire::encodeFrame(kDiscover, probeId, payload.take());

@@ -82,16 +82,20 @@ bool pendingText(ControllerSession& session, PayloadReader& in, PayloadWriter& o
 
 bool controllerError(ControllerSession& session, PayloadReader& in, PayloadWriter& out)
 {
+    if (!in.complete())
+        return false;
     out.i32(VXC_OK);
     out.i32(session.lastError());
-    return in.complete();
+    return true;
 }
 
 bool state(ControllerSession& session, PayloadReader& in, PayloadWriter& out)
 {
+    if (!in.complete())
+        return false;
     out.i32(VXC_OK);
     out.u8(session.runState());
-    return in.complete();
+    return true;
 }
 
 bool blobAnswer(PayloadWriter& out, const Answer<std::vector<uint8_t>>& answer)
@@ -129,9 +133,11 @@ bool softVersion(ControllerSession& session, PayloadReader& in, PayloadWriter& o
 
 bool axisCount(ControllerSession& session, PayloadReader& in, PayloadWriter& out)
 {
+    if (!in.complete())
+        return false;
     out.i32(VXC_OK);
     out.u8(session.axisCount());
-    return in.complete();
+    return true;
 }
 
 bool ipAddress(ControllerSession& session, PayloadReader& in, PayloadWriter& out)
@@ -295,8 +301,10 @@ bool download(ControllerSession& session, PayloadReader& in, PayloadWriter& out)
 
 bool resume(ControllerSession& session, PayloadReader& in, PayloadWriter& out)
 {
+    if (!in.complete())
+        return false;
     out.i32(session.resume());
-    return in.complete();
+    return true;
 }
 
 Handler handlerFor(RequestType type)

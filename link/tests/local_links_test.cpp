@@ -111,6 +111,26 @@ TEST_F(SerialLink, GarbageOnTheLineEndsOnlyThatSession)
     VXC_Close(handle);
 }
 
+TEST_F(SerialLink, LateRepliesAndDroppedSessionsOnTheLine)
+{
+    ControllerHandle handle = nullptr;
+    ASSERT_EQ(VXC_OpenCom(3, &handle), VXC_OK);
+    VXC_SetTimeOut(handle, 100);
+    m_endpoint.delayMs = 200;
+    char reply[64];
+    EXPECT_EQ(VXC_DirectCommand(handle, "?DPOS(0)", reply, sizeof reply), VXC_ERR_TIMEOUT);
+    m_endpoint.delayMs = 0;
+    m_endpoint.replies["?MPOS(0)"] = "7\n";
+    VXC_SetTimeOut(handle, 1000);
+    EXPECT_EQ(VXC_DirectCommand(handle, "?MPOS(0)", reply, sizeof reply), VXC_OK);
+    EXPECT_STREQ(reply, "7\n");
+    // The controller ends the session after this reply; the line reports the loss.
+    m_endpoint.dropNext = true;
+    EXPECT_EQ(VXC_DirectCommand(handle, "?MPOS(0)", reply, sizeof reply), VXC_OK);
+    EXPECT_EQ(VXC_DirectCommand(handle, "?MPOS(0)", reply, sizeof reply), VXC_ERR_CONNECTION_LOST);
+    VXC_Close(handle);
+}
+
 TEST(SerialPeer, DeathOfTheControllerIsDetected)
 {
     TempDir dir;

@@ -83,7 +83,8 @@ void CDialogScope::buildControls()
     m_left = new QWidget(this);
     auto* grid = new QGridLayout(m_left);
     grid->setContentsMargins(4, 4, 4, 4);
-    grid->setSpacing(3);
+    grid->setHorizontalSpacing(2);
+    grid->setVerticalSpacing(3);
     const auto button = [this](const char* caption, auto slot) {
         auto* b = new QPushButton(QString::fromUtf8(caption), m_left);
         connect(b, &QPushButton::clicked, this, slot);
@@ -127,6 +128,12 @@ void CDialogScope::buildControls()
             w.source->addItem(fromText(name));
         w.offset = new QLineEdit(m_left);
         w.scale = new QLineEdit(m_left);
+        // 290 pixels hold the five columns; the source names need the room.
+        w.show->setFixedWidth(34);
+        w.number->setFixedWidth(46);
+        w.source->setFixedWidth(104);
+        w.offset->setFixedWidth(42);
+        w.scale->setFixedWidth(46);
         const int row = 6 + c;
         grid->addWidget(w.show, row, 0);
         grid->addWidget(w.number, row, 1);

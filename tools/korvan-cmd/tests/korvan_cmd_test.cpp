@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace korvan::link::testing {
 namespace {
@@ -73,6 +74,43 @@ TEST_F(KorvanCmd, ExitStatusCarriesTheCode)
     EXPECT_EQ(korvanCmd("--ip 127.0.0.54:1 '?DPOS(0)'").status, 255);
     EXPECT_EQ(korvanCmd("--ip").status, 255);
     EXPECT_EQ(korvanCmd("--state --ip " + m_address).output, "1 running\n");
+}
+
+} // namespace
+} // namespace korvan::link::testing
+
+namespace korvan::link::testing {
+namespace {
+
+TEST(KorvanCmdLocal, SearchAndPciCards)
+{
+    TestEndpoint endpoint;
+    server::LinkServer server(endpoint);
+    const auto port = static_cast<uint16_t>(20000 + (::getpid() + 7) % 20000);
+    server.listenTcp("127.0.0.56", port);
+    char directory[] = "/tmp/korvan-cmd-XXXXXX";
+    ASSERT_NE(::mkdtemp(directory), nullptr);
+    const std::string socket = std::string(directory) + "/PCI1.sock";
+    server.listenUnix(socket);
+    const std::string environment =
+        "KORVAN_PORT=" + std::to_string(port) +
+        " KORVAN_SEARCH='127.0.0.55-127.0.0.57' KORVAN_PCI_DIR=" + directory + " ";
+    const char* binDir = std::getenv("KORVAN_BIN_DIR");
+    const std::string program = std::string(binDir ? binDir : ".") + "/korvan-cmd";
+    auto run = [&](const std::string& arguments) {
+        std::string output;
+        FILE* pipe = ::popen((environment + program + " " + arguments).c_str(), "r");
+        char buffer[256];
+        while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        const int status = pipe ? ::pclose(pipe) : -1;
+        return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, output);
+    };
+    EXPECT_EQ(run("--search --timeout 150"), std::make_pair(0, std::string("127.0.0.56\n")));
+    EXPECT_EQ(run("--pci 1 '?TRANSPORT'"), std::make_pair(0, std::string("4\n")));
+    EXPECT_EQ(run("--pci 2 '?TRANSPORT' 2>/dev/null").first, 255);
+    server.stop();
+    ::rmdir(directory);
 }
 
 } // namespace
