@@ -1,0 +1,79 @@
+// Runs parsed Korbasic statements. The language knows operators, built-in
+// math functions and statement shapes; every other name (parameters, I/O,
+// memory, variables, commands) belongs to the Host, which the controller
+// implements. A command line runs as a one-line program; tasks of a later
+// stage run whole programs through the same entry points.
+#pragma once
+
+#include "controller/basic/ast.h"
+#include "controller/basic/diagnostics.h"
+#include "controller/basic/value.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvan::controller::basic {
+
+// A name as the host sees it: its evaluated arguments and axis modifier.
+struct NameRef
+{
+    std::string_view name; // upper case
+    std::vector<double> args;
+    bool hasArgs = false;
+    std::optional<int> axis; // from "AXIS(n)"
+    int line = 1;
+};
+
+// What a host reports back; message adds detail to the code's text.
+struct HostResult
+{
+    ErrorCode code = ErrorCode::None;
+    std::string message;
+
+    static HostResult ok() { return {}; }
+    static HostResult fail(ErrorCode c, std::string m = {}) { return {c, std::move(m)}; }
+    bool failed() const { return code != ErrorCode::None; }
+};
+
+class Host
+{
+public:
+    virtual ~Host() = default;
+    /// Reads a value ("?SPEED", "IN(3)", "a").
+    virtual HostResult read(const NameRef& ref, Value& out) = 0;
+    /// Writes a value ("SPEED=100", "VR(0)=2").
+    virtual HostResult write(const NameRef& ref, double value) = 0;
+    /// Runs a command statement ("OP(1,1)", "BASE(0,1)", "reboot").
+    virtual HostResult call(const NameRef& ref) = 0;
+    /// Prints a "?*NAME" item into out.
+    virtual HostResult printBlock(const NameRef& ref, std::string& out) = 0;
+    /// Declares a variable or an array (size < 0 for a plain variable).
+    virtual HostResult declare(std::string_view name, long size, bool global) = 0;
+};
+
+class Interpreter
+{
+public:
+    Interpreter(Host& host, DiagnosticSink sink);
+
+    /// Runs the statements in order and stops at the first error, whose
+    /// code it returns (0 when all ran). Printed text is appended to output.
+    int32_t run(const Program& program, std::string& output);
+
+    /// Evaluates one expression.
+    HostResult evaluate(const Expr& expr, Value& out, int depth = 0);
+
+private:
+    HostResult execute(const Stmt& stmt, std::string& output);
+    HostResult resolve(const Expr& expr, NameRef& ref, int depth);
+    HostResult binary(const Expr& expr, Value& out, int depth);
+
+    Host& m_host;
+    DiagnosticSink m_sink;
+};
+
+/// Parses text and runs it; errors of both steps go to sink.
+int32_t runText(std::string_view text, Host& host, const DiagnosticSink& sink, std::string& output);
+
+} // namespace korvan::controller::basic

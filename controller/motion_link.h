@@ -1,0 +1,45 @@
+// Hands the motion parameters and status values of a Controller to the
+// motion engine: every axis parameter the engine knows by name is bound to
+// the engine's getter and setter, and the engine drives outputs and reads
+// input inversion through the controller's I/O. tick() advances the engine
+// one servo period under the controller's lock; startServo() does so on a
+// thread every millisecond. Motion commands are registered by the motion
+// module itself (see command_registry.h).
+#pragma once
+
+#include "controller/controller.h"
+#include "controller/motion/motion_engine.h"
+
+#include <atomic>
+#include <thread>
+
+namespace korvan::controller {
+
+class MotionLink final : private motion::MotionHost
+{
+public:
+    /// Binds the parameters; the controller must outlive the link.
+    explicit MotionLink(Controller& controller);
+    ~MotionLink() override;
+    MotionLink(const MotionLink&) = delete;
+    MotionLink& operator=(const MotionLink&) = delete;
+
+    /// One servo period.
+    void tick();
+    /// Ticks every millisecond on a thread until stopServo() or destruction.
+    void startServo();
+    void stopServo();
+
+private:
+    bool inputInverted(int input) const override;
+    void setOutput(int output, bool state) override;
+    void setAnalogOutput(int channel, double value) override;
+
+    Controller& m_controller;
+    ControllerState* m_state = nullptr; // valid while the lock is held
+    motion::MotionEngine m_engine;
+    std::atomic<bool> m_running{false};
+    std::thread m_servo;
+};
+
+} // namespace korvan::controller

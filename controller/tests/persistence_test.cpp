@@ -1,0 +1,76 @@
+#include "controller_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace korvan::controller::testing {
+namespace {
+
+class PersistenceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir = std::filesystem::temp_directory_path() /
+              ("korvan-state-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::unique_ptr<Controller> start()
+    {
+        return std::make_unique<Controller>(testProfile(), ControllerOptions{dir.string(), &clock});
+    }
+
+    std::filesystem::path dir;
+    ManualClock clock;
+};
+
+TEST_F(PersistenceTest, FlashAndIpSurviveARestartRamDoesNot)
+{
+    {
+        auto c = start();
+        TaskContext task;
+        EXPECT_EQ(c->flashWrite(0, std::vector<float>(100, 2.5f)), 0);
+        EXPECT_EQ(c->execute(task, "IP_ADDRESS = 127.0.0.62\r\nSPEED(0)=5").code, 0);
+    }
+    auto c = start();
+    TaskContext task;
+    EXPECT_EQ(c->flashValues()[99], 2.5f);
+    EXPECT_EQ(c->ipAddressText(), "127.0.0.62");
+    EXPECT_EQ(c->execute(task, "?SPEED(0)").output, "100\r\n");
+}
+
+TEST_F(PersistenceTest, FreshOrDamagedStateIsFactoryNew)
+{
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "controller-state.json") << "{not json";
+    auto c = start();
+    EXPECT_EQ(c->ipAddressText(), "127.0.0.60");
+    EXPECT_EQ(c->flashValues()[0], 0.0f);
+    EXPECT_EQ(c->flashWrite(99, {1.0f, 2.0f}), 2003); // past the 100 values
+}
+
+TEST_F(PersistenceTest, RebootDropsTheLinkAndComesBackWithRomState)
+{
+    auto c = start();
+    TaskContext task;
+    EXPECT_EQ(c->execute(task, "SPEED(0)=5\nGLOBAL g\ng=1\nOP(1,1)\nVR(3)=4").code, 0);
+    EXPECT_EQ(c->flashWrite(0, {7.0f}), 0);
+    const Outcome o = c->execute(task, "reboot");
+    EXPECT_EQ(o.code, 0);
+    EXPECT_TRUE(o.dropLink);
+    EXPECT_TRUE(c->rebooting());
+    clock.advance(1.0);
+    EXPECT_TRUE(c->rebooting());
+    clock.advance(1.5);
+    EXPECT_FALSE(c->rebooting());
+    TaskContext fresh;
+    EXPECT_EQ(c->execute(fresh, "?SPEED(0) OP(1) VR(3)").output, "100 0 4\r\n");
+    EXPECT_EQ(c->execute(fresh, "?g").code, 2002);
+    EXPECT_EQ(c->flashValues()[0], 7.0f);
+}
+
+} // namespace
+} // namespace korvan::controller::testing

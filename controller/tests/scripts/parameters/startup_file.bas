@@ -1,0 +1,9 @@
+GLOBAL ENABLE_OUT(8)
+GLOBAL CLEAR_OUT(8)
+BASE(1)'
+ATYPE=1
+FASTDEC = 0.000
+STEP_RATIO(2,3)
+ENABLE_OUT(1)=4
+?*ENABLE_OUT(0,3)       ' expect: -1 4 -1
+?*CLEAR_OUT(0,2)        ' expect: -1 -1
