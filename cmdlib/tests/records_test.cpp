@@ -123,6 +123,15 @@ TEST_F(RecordsTest, NoModulesWhenTheFirstCallFailsOrEnds)
     EXPECT_THAT(EnumerateModules(nullptr), IsEmpty());
 }
 
+TEST_F(RecordsTest, ALinkThatRepeatsACardNumberCannotLoopForever)
+{
+    link.scriptChildCardAnswers({card(4), card(5), card(5), card(6)});
+    const auto modules = EnumerateModules(h);
+    ASSERT_EQ(modules.size(), 2u);
+    EXPECT_EQ(modules[1].cardNumber(), 5);
+    EXPECT_EQ(link.calls("VXC_EnumChildCard").size(), 3u);
+}
+
 TEST_F(RecordsTest, FindModuleAsksForTheOneAfterNMinusOne)
 {
     link.addChildCard(card(0, 11));

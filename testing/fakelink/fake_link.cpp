@@ -13,6 +13,7 @@ struct VxcLink
     std::string address;
     uint32_t timeoutMs = 1000;
     bool open = true;
+    bool lost = false; // the peer is gone
 };
 
 namespace korvan::testing {
@@ -38,6 +39,7 @@ struct FakeLink::State
 
     std::array<uint8_t, VXC_SPEC_RECORD_SIZE> spec{};
     std::vector<std::array<uint8_t, VXC_CHILD_CARD_SIZE>> cards;
+    std::deque<std::array<uint8_t, VXC_CHILD_CARD_SIZE>> scriptedCards;
     float softVersion = 1.0f;
     std::string softType = "KV-SIM";
     int32_t softDate = 20260101;
@@ -178,6 +180,57 @@ ControllerHandle FakeLink::handle()
 ControllerHandle FakeLink::createHandle(uint8_t connectType, std::string address)
 {
     return state().newHandle(connectType, std::move(address));
+}
+
+void FakeLink::dropConnection(ControllerHandle handle)
+{
+    if (state().isOpen(handle))
+        handle->lost = true;
+}
+
+void FakeLink::scriptChildCardAnswers(std::vector<std::array<uint8_t, VXC_CHILD_CARD_SIZE>> answers)
+{
+    auto& scripted = state().scriptedCards;
+    scripted.insert(scripted.end(), answers.begin(), answers.end());
+}
+
+std::array<uint8_t, VXC_SPEC_RECORD_SIZE> SpecRecordBytes(const SpecPreset& p)
+{
+    std::array<uint8_t, VXC_SPEC_RECORD_SIZE> b{};
+    const auto put = [&b](std::size_t offset, uint32_t value, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i)
+            b[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    b[1] = p.servesDtRegisters ? 1 : 0;
+    put(4, p.virtualAxes, 2);
+    b[6] = p.realAxes;
+    b[8] = p.inputs;
+    b[9] = p.outputs;
+    b[10] = p.analogInputs;
+    b[11] = p.analogOutputs;
+    put(12, static_cast<uint32_t>(p.romKb), 4);
+    put(16, static_cast<uint32_t>(p.flashKb), 4);
+    put(24, p.modbusBits, 2);
+    put(26, p.modbusRegisters, 2);
+    put(32, static_cast<uint32_t>(p.tableRegisters), 4);
+    put(36, static_cast<uint32_t>(p.vrRegisters), 4);
+    b[55] = p.scopeChannels;
+    return b;
+}
+
+std::array<uint8_t, VXC_CHILD_CARD_SIZE> ChildCardBytes(const ChildCardPreset& p)
+{
+    std::array<uint8_t, VXC_CHILD_CARD_SIZE> b{};
+    for (std::size_t i = 0; i < 4; ++i)
+        b[i] = static_cast<uint8_t>(p.hardwareId >> (8 * i));
+    b[4] = static_cast<uint8_t>(p.cardNumber);
+    b[5] = static_cast<uint8_t>(p.cardNumber >> 8);
+    b[6] = p.inputs;
+    b[7] = p.outputs;
+    b[8] = p.analogInputs;
+    b[9] = p.analogOutputs;
+    b[10] = p.axes;
+    return b;
 }
 
 bool FakeLink::isOpen(ControllerHandle handle) const
@@ -481,6 +534,8 @@ std::optional<int32_t> enter(RecordedCall& call)
         return code;
     if (!S().isOpen(call.handle))
         return VXC_ERR_BAD_HANDLE;
+    if (call.handle->lost && call.function != "VXC_Close")
+        return VXC_ERR_CONNECTION_LOST;
     return std::nullopt;
 }
 
@@ -716,6 +771,11 @@ int32_t VXC_EnumChildCard(ControllerHandle handle, uint16_t previous, void* out)
         return VXC_ERR_INVALID_ARGUMENT;
     std::array<uint8_t, VXC_CHILD_CARD_SIZE> none{};
     none[4] = 0xFF; // card number 255: no further module
+    if (!S().scriptedCards.empty()) {
+        std::memcpy(out, S().scriptedCards.front().data(), VXC_CHILD_CARD_SIZE);
+        S().scriptedCards.pop_front();
+        return VXC_OK;
+    }
     const std::array<uint8_t, VXC_CHILD_CARD_SIZE>* found = &none;
     for (const auto& card : S().cards) {
         const int number = card[4] | card[5] << 8;

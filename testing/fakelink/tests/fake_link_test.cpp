@@ -217,6 +217,68 @@ TEST_F(FakeLinkTest, IdentityPresets)
     EXPECT_STREQ(found, "127.0.0.11 127.0.0.12");
 }
 
+TEST_F(FakeLinkTest, PresetsByFieldLandAtTheRecordsOffsets)
+{
+    SpecPreset spec;
+    spec.servesDtRegisters = true;
+    spec.virtualAxes = 0x0120;
+    spec.inputs = 24;
+    spec.flashKb = -2;
+    spec.tableRegisters = 0x00030201;
+    spec.scopeChannels = 8;
+    link.setSpecRecord(spec);
+    std::array<uint8_t, VXC_SPEC_RECORD_SIZE> got{};
+    EXPECT_EQ(VXC_GetSysSpecification(h, got.data()), 0);
+    EXPECT_EQ(got[1], 1);
+    EXPECT_EQ(got[4], 0x20);
+    EXPECT_EQ(got[5], 0x01);
+    EXPECT_EQ(got[8], 24);
+    EXPECT_EQ(got[16], 0xFE);
+    EXPECT_EQ(got[19], 0xFF);
+    EXPECT_EQ(got[32], 0x01);
+    EXPECT_EQ(got[34], 0x03);
+    EXPECT_EQ(got[55], 8);
+
+    link.addChildCard(ChildCardPreset{0x01020304, 3, 8, 6, 4, 2, 1});
+    std::array<uint8_t, VXC_CHILD_CARD_SIZE> card{};
+    EXPECT_EQ(VXC_EnumChildCard(h, 65535, card.data()), 0);
+    EXPECT_THAT(card, ElementsAre(4, 3, 2, 1, 3, 0, 8, 6, 4, 2, 1, 0));
+}
+
+TEST_F(FakeLinkTest, ScriptedChildCardAnswersComeFirstWhateverIsAsked)
+{
+    link.addChildCard(ChildCardPreset{0, 1});
+    link.scriptChildCardAnswers({ChildCardBytes({0, 5}), ChildCardBytes({0, 5})});
+    std::array<uint8_t, VXC_CHILD_CARD_SIZE> card{};
+    EXPECT_EQ(VXC_EnumChildCard(h, 65535, card.data()), 0);
+    EXPECT_EQ(card[4], 5);
+    EXPECT_EQ(VXC_EnumChildCard(h, 5, card.data()), 0);
+    EXPECT_EQ(card[4], 5);
+    EXPECT_EQ(VXC_EnumChildCard(h, 65535, card.data()), 0);
+    EXPECT_EQ(card[4], 1);
+}
+
+TEST_F(FakeLinkTest, ADroppedConnectionFailsFastUntilClosed)
+{
+    link.reply("?A", "1");
+    ControllerHandle other = link.createHandle();
+    link.dropConnection(h);
+    char reply[8] = "x";
+    EXPECT_EQ(VXC_Execute(h, "?A", 1000, reply, sizeof reply), VXC_ERR_CONNECTION_LOST);
+    EXPECT_STREQ(reply, "x");
+    uint8_t state = 7;
+    EXPECT_EQ(VXC_GetState(h, &state), VXC_ERR_CONNECTION_LOST);
+    EXPECT_EQ(state, 7);
+    EXPECT_EQ(VXC_GetAxises(h), 0);
+    EXPECT_EQ(VXC_GetConnectType(h), 0);
+    // Handles are independent.
+    EXPECT_EQ(VXC_DirectCommand(other, "?A", reply, sizeof reply), 0);
+    EXPECT_STREQ(reply, "1");
+    EXPECT_EQ(VXC_Close(h), 0);
+    EXPECT_FALSE(link.isOpen(h));
+    EXPECT_EQ(VXC_Close(h), VXC_ERR_BAD_HANDLE);
+}
+
 TEST(FakeLinkReset, ResetInvalidatesHandlesAndForgetsScripts)
 {
     ControllerHandle old = nullptr;
