@@ -26,7 +26,7 @@ template <typename T> int writeValues(const char* path, const T* values, int cou
     if (!file)
         return kErrFileOpen;
     const auto n = static_cast<std::size_t>(count);
-    if (std::fwrite(values, sizeof(T), n, file.get()) != n)
+    if (n > 0 && std::fwrite(values, sizeof(T), n, file.get()) != n)
         return kErrFileShort;
     // A full disk may only show when the buffered bytes are flushed.
     if (std::fclose(file.release()) != 0)
