@@ -4,6 +4,9 @@
 #include <cassert>
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 // The link's opaque handle, as the fake keeps it.
@@ -59,8 +62,9 @@ struct FakeLink::State
     std::vector<std::string> refused;
     std::string messages;
     std::string receives;
-    std::string kpjFirst = "project.kpj";
-    std::string kpjSecond = "project";
+    // Unset: derived from the BASIC file as the link does.
+    std::optional<std::pair<std::string, std::string>> kpjTexts;
+    std::string lastPackage;
 
     std::vector<RecordedCall> calls;
 
@@ -358,6 +362,11 @@ void FakeLink::setRegister(std::string area, uint32_t index, float value)
     state().areas[std::move(area)][index] = value;
 }
 
+const std::string& FakeLink::lastPackage() const
+{
+    return state().lastPackage;
+}
+
 const std::vector<float>& FakeLink::flash() const
 {
     return state().flashArea;
@@ -385,8 +394,7 @@ void FakeLink::pushReceive(std::string text)
 
 void FakeLink::setKpjTexts(std::string first, std::string second)
 {
-    state().kpjFirst = std::move(first);
-    state().kpjSecond = std::move(second);
+    state().kpjTexts.emplace(std::move(first), std::move(second));
 }
 
 const std::vector<RecordedCall>& FakeLink::calls() const
@@ -964,21 +972,42 @@ int32_t VXC_RegisterRead(ControllerHandle handle, const char* area, uint32_t wid
     return VXC_OK;
 }
 
+// The bytes of a regular file, or nothing when it cannot be read.
+static std::optional<std::string> readWholeFile(const char* path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+static int32_t sendPackage(RecordedCall& call, const char* path)
+{
+    if (auto c = enter(call))
+        return *c;
+    if (!path)
+        return VXC_ERR_INVALID_ARGUMENT;
+    auto bytes = readWholeFile(path);
+    if (!bytes)
+        return VXC_ERR_NO_SUCH_FILE;
+    S().lastPackage = std::move(*bytes);
+    return VXC_OK;
+}
+
 int32_t VXC_DownKrx(ControllerHandle handle, const char* path, uint32_t flags)
 {
     RecordedCall& call = record("VXC_DownKrx", handle, textOf(path));
     call.args = {flags};
-    if (auto c = enter(call))
-        return *c;
-    return path ? VXC_OK : VXC_ERR_INVALID_ARGUMENT;
+    return sendPackage(call, path);
 }
 
 int32_t VXC_DownKrxToRamAndRun(ControllerHandle handle, const char* path)
 {
     RecordedCall& call = record("VXC_DownKrxToRamAndRun", handle, textOf(path));
-    if (auto c = enter(call))
-        return *c;
-    return path ? VXC_OK : VXC_ERR_INVALID_ARGUMENT;
+    return sendPackage(call, path);
 }
 
 int32_t VXC_Resume(ControllerHandle handle)
@@ -996,8 +1025,19 @@ int32_t VXC_MakeOneFileKpj(char* first, char* second, const char* basPath)
         return *c;
     if (!first || !second || !basPath)
         return VXC_ERR_INVALID_ARGUMENT;
-    copyText(S().kpjFirst, first, VXC_KPJ_BUFFER_SIZE);
-    copyText(S().kpjSecond, second, VXC_KPJ_BUFFER_SIZE);
+    first[0] = second[0] = '\0';
+    if (!readWholeFile(basPath))
+        return VXC_ERR_NO_SUCH_FILE;
+    if (S().kpjTexts) {
+        copyText(S().kpjTexts->first, first, VXC_KPJ_BUFFER_SIZE);
+        copyText(S().kpjTexts->second, second, VXC_KPJ_BUFFER_SIZE);
+    } else {
+        // The project beside the program, named after it.
+        const std::filesystem::path bas(basPath);
+        copyText(std::filesystem::path(bas).replace_extension(".kpj").string(), first,
+                 VXC_KPJ_BUFFER_SIZE);
+        copyText(bas.parent_path().string(), second, VXC_KPJ_BUFFER_SIZE);
+    }
     return VXC_OK;
 }
 

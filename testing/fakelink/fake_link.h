@@ -186,8 +186,12 @@ public:
     // Pending output of VXC_ReadMessage and VXC_ExecuteGetReceive.
     void pushMessage(std::string text);
     void pushReceive(std::string text);
-    // Buffers VXC_MakeOneFileKpj fills.
+    // Buffers VXC_MakeOneFileKpj fills (unset: "<bas without extension>.kpj"
+    // and the BASIC file's folder, as the link gives them).
     void setKpjTexts(std::string first, std::string second);
+    // Bytes of the package file the last successful VXC_DownKrx or
+    // VXC_DownKrxToRamAndRun sent (a missing file gives VXC_ERR_NO_SUCH_FILE).
+    const std::string& lastPackage() const;
 
     // Every call, in order.
     const std::vector<RecordedCall>& calls() const;

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 using namespace korvan::testing;
 using ::testing::ElementsAre;
@@ -277,6 +280,99 @@ TEST_F(FakeLinkTest, ADroppedConnectionFailsFastUntilClosed)
     EXPECT_EQ(VXC_Close(h), 0);
     EXPECT_FALSE(link.isOpen(h));
     EXPECT_EQ(VXC_Close(h), VXC_ERR_BAD_HANDLE);
+}
+
+TEST_F(FakeLinkTest, PackagesAndProjectsNeedReadableFiles)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("fakelink-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path krx = dir / "app.krx";
+    std::ofstream(krx, std::ios::binary) << std::string("KRX\0\x01", 5);
+    EXPECT_EQ(VXC_DownKrx(h, krx.c_str(), 0), 0);
+    EXPECT_EQ(link.lastPackage(), std::string("KRX\0\x01", 5));
+    EXPECT_EQ(VXC_DownKrxToRamAndRun(h, (dir / "missing.krx").c_str()), VXC_ERR_NO_SUCH_FILE);
+    EXPECT_EQ(VXC_DownKrx(h, dir.c_str(), 0), VXC_ERR_NO_SUCH_FILE);
+    EXPECT_EQ(VXC_DownKrx(h, nullptr, 0), VXC_ERR_INVALID_ARGUMENT);
+
+    const fs::path bas = dir / "Axis.bas";
+    std::ofstream(bas) << "BASE(0)\r\n";
+    char first[VXC_KPJ_BUFFER_SIZE] = "x";
+    char second[VXC_KPJ_BUFFER_SIZE] = "x";
+    ASSERT_EQ(VXC_MakeOneFileKpj(first, second, bas.c_str()), 0);
+    EXPECT_EQ(fs::path(first), dir / "Axis.kpj");
+    EXPECT_EQ(fs::path(second), dir);
+    EXPECT_EQ(VXC_MakeKrxAndRamRun2(h, first, second, 0, 0), 0);
+    EXPECT_EQ(VXC_MakeKrxAndDown2(h, first, second, 0, 0), 0);
+    link.setKpjTexts("p.kpj", "p");
+    ASSERT_EQ(VXC_MakeOneFileKpj(first, second, bas.c_str()), 0);
+    EXPECT_STREQ(first, "p.kpj");
+    EXPECT_EQ(VXC_MakeOneFileKpj(first, second, (dir / "none.bas").c_str()), VXC_ERR_NO_SUCH_FILE);
+    EXPECT_STREQ(first, "");
+    EXPECT_EQ(VXC_MakeOneFileKpj(nullptr, second, bas.c_str()), VXC_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(VXC_Resume(h), 0);
+    fs::remove_all(dir);
+
+    const auto calls = link.calls("VXC_MakeKrxAndDown2");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].text, (dir / "Axis.kpj").string());
+    EXPECT_THAT(calls[0].args, ElementsAre(0, 0));
+}
+
+TEST_F(FakeLinkTest, SerialOpensRecordPortAndSettings)
+{
+    EXPECT_EQ(VXC_SetComDefaultBaud(38400, 8, 2, 0), 0);
+    ControllerHandle com = nullptr;
+    EXPECT_EQ(VXC_OpenCom(3, &com), 0);
+    ASSERT_NE(com, nullptr);
+    EXPECT_EQ(VXC_GetConnectType(com), VXC_LINK_SERIAL);
+    char ip[VXC_IP_TEXT_CAPACITY];
+    EXPECT_EQ(VXC_GetCurIpAddr(com, ip), VXC_ERR_NOT_SUPPORTED);
+    link.refuseOpen("COM4");
+    ControllerHandle none = nullptr;
+    EXPECT_EQ(VXC_PeakCom(4, 300, &none), VXC_ERR_OPEN_FAILED);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_THAT(link.calls("VXC_SetComDefaultBaud").at(0).args, ElementsAre(38400, 8, 2, 0));
+    EXPECT_EQ(link.calls("VXC_PeakCom").at(0).timeoutMs, 300u);
+    EXPECT_EQ(link.calls("VXC_OpenCom").at(0).text, "COM3");
+}
+
+TEST_F(FakeLinkTest, TimeoutErrorIdentityFlashAndRegisters)
+{
+    EXPECT_EQ(VXC_SetTimeOut(h, 250), 0);
+    EXPECT_EQ(link.calls("VXC_SetTimeOut").at(0).timeoutMs, 250u);
+
+    link.setControllerError(2002);
+    int32_t code = 0;
+    EXPECT_EQ(VXC_GetError(h, &code), 0);
+    EXPECT_EQ(code, 2002);
+
+    link.setHardId(0x00050102);
+    uint32_t id = 0;
+    EXPECT_EQ(VXC_GetHardId(h, &id), 0);
+    EXPECT_EQ(id, 0x00050102u);
+    link.setControllerIdDate(77, 2026, 12, 10, 5);
+    int32_t cid = 0, year = 0, serial = 0;
+    EXPECT_EQ(VXC_GetControllerIDDate(h, &cid, &year, nullptr, nullptr, &serial), 0);
+    EXPECT_EQ(cid, 77);
+    EXPECT_EQ(year, 2026);
+    EXPECT_EQ(serial, 5);
+
+    link.setPciCardCount(2);
+    EXPECT_EQ(VXC_GetMaxPciCards(), 2);
+
+    const float values[3] = {1.5f, 2.5f, 3.5f};
+    EXPECT_EQ(VXC_FlashWritef(h, 10, 3, values), 0);
+    EXPECT_EQ(link.flash()[11], 2.5f);
+    EXPECT_THAT(link.calls("VXC_FlashWritef").at(0).values, ElementsAre(1.5, 2.5, 3.5));
+
+    link.setModbusRegister(13001, 0xBEEF);
+    uint16_t regs[2] = {};
+    EXPECT_EQ(VXC_Modbus_Get4x(h, 13000, 2, regs), 0);
+    EXPECT_EQ(regs[1], 0xBEEF);
+    const uint16_t out[1] = {42};
+    EXPECT_EQ(VXC_Modbus_Set4x(h, 100, 1, out), 0);
+    EXPECT_EQ(link.modbusRegister(100), 42);
 }
 
 TEST(FakeLinkReset, ResetInvalidatesHandlesAndForgetsScripts)
