@@ -3,10 +3,15 @@
 // decimal comma must never reach the controller.
 #pragma once
 
+#include "cmdlib/variant.h"
+
 #include <clocale>
 #include <locale.h>
 
-namespace korvan::cmd::detail {
+// Inside the build's namespace, so that it shares one "detail" with the
+// helpers of the other headers instead of being hidden by them.
+KORVAN_CMD_BEGIN
+namespace detail {
 
 class CLocaleScope
 {
@@ -25,4 +30,5 @@ private:
     locale_t m_previous;
 };
 
-} // namespace korvan::cmd::detail
+} // namespace detail
+KORVAN_CMD_END

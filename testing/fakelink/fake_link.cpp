@@ -4,6 +4,9 @@
 #include <cassert>
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 // The link's opaque handle, as the fake keeps it.
@@ -13,6 +16,7 @@ struct VxcLink
     std::string address;
     uint32_t timeoutMs = 1000;
     bool open = true;
+    bool lost = false; // the peer is gone
 };
 
 namespace korvan::testing {
@@ -38,6 +42,7 @@ struct FakeLink::State
 
     std::array<uint8_t, VXC_SPEC_RECORD_SIZE> spec{};
     std::vector<std::array<uint8_t, VXC_CHILD_CARD_SIZE>> cards;
+    std::deque<std::array<uint8_t, VXC_CHILD_CARD_SIZE>> scriptedCards;
     float softVersion = 1.0f;
     std::string softType = "KV-SIM";
     int32_t softDate = 20260101;
@@ -57,8 +62,9 @@ struct FakeLink::State
     std::vector<std::string> refused;
     std::string messages;
     std::string receives;
-    std::string kpjFirst = "project.kpj";
-    std::string kpjSecond = "project";
+    // Unset: derived from the BASIC file as the link does.
+    std::optional<std::pair<std::string, std::string>> kpjTexts;
+    std::string lastPackage;
 
     std::vector<RecordedCall> calls;
 
@@ -178,6 +184,57 @@ ControllerHandle FakeLink::handle()
 ControllerHandle FakeLink::createHandle(uint8_t connectType, std::string address)
 {
     return state().newHandle(connectType, std::move(address));
+}
+
+void FakeLink::dropConnection(ControllerHandle handle)
+{
+    if (state().isOpen(handle))
+        handle->lost = true;
+}
+
+void FakeLink::scriptChildCardAnswers(std::vector<std::array<uint8_t, VXC_CHILD_CARD_SIZE>> answers)
+{
+    auto& scripted = state().scriptedCards;
+    scripted.insert(scripted.end(), answers.begin(), answers.end());
+}
+
+std::array<uint8_t, VXC_SPEC_RECORD_SIZE> SpecRecordBytes(const SpecPreset& p)
+{
+    std::array<uint8_t, VXC_SPEC_RECORD_SIZE> b{};
+    const auto put = [&b](std::size_t offset, uint32_t value, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i)
+            b[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    b[1] = p.servesDtRegisters ? 1 : 0;
+    put(4, p.virtualAxes, 2);
+    b[6] = p.realAxes;
+    b[8] = p.inputs;
+    b[9] = p.outputs;
+    b[10] = p.analogInputs;
+    b[11] = p.analogOutputs;
+    put(12, static_cast<uint32_t>(p.romKb), 4);
+    put(16, static_cast<uint32_t>(p.flashKb), 4);
+    put(24, p.modbusBits, 2);
+    put(26, p.modbusRegisters, 2);
+    put(32, static_cast<uint32_t>(p.tableRegisters), 4);
+    put(36, static_cast<uint32_t>(p.vrRegisters), 4);
+    b[55] = p.scopeChannels;
+    return b;
+}
+
+std::array<uint8_t, VXC_CHILD_CARD_SIZE> ChildCardBytes(const ChildCardPreset& p)
+{
+    std::array<uint8_t, VXC_CHILD_CARD_SIZE> b{};
+    for (std::size_t i = 0; i < 4; ++i)
+        b[i] = static_cast<uint8_t>(p.hardwareId >> (8 * i));
+    b[4] = static_cast<uint8_t>(p.cardNumber);
+    b[5] = static_cast<uint8_t>(p.cardNumber >> 8);
+    b[6] = p.inputs;
+    b[7] = p.outputs;
+    b[8] = p.analogInputs;
+    b[9] = p.analogOutputs;
+    b[10] = p.axes;
+    return b;
 }
 
 bool FakeLink::isOpen(ControllerHandle handle) const
@@ -305,6 +362,11 @@ void FakeLink::setRegister(std::string area, uint32_t index, float value)
     state().areas[std::move(area)][index] = value;
 }
 
+const std::string& FakeLink::lastPackage() const
+{
+    return state().lastPackage;
+}
+
 const std::vector<float>& FakeLink::flash() const
 {
     return state().flashArea;
@@ -332,8 +394,7 @@ void FakeLink::pushReceive(std::string text)
 
 void FakeLink::setKpjTexts(std::string first, std::string second)
 {
-    state().kpjFirst = std::move(first);
-    state().kpjSecond = std::move(second);
+    state().kpjTexts.emplace(std::move(first), std::move(second));
 }
 
 const std::vector<RecordedCall>& FakeLink::calls() const
@@ -481,6 +542,8 @@ std::optional<int32_t> enter(RecordedCall& call)
         return code;
     if (!S().isOpen(call.handle))
         return VXC_ERR_BAD_HANDLE;
+    if (call.handle->lost && call.function != "VXC_Close")
+        return VXC_ERR_CONNECTION_LOST;
     return std::nullopt;
 }
 
@@ -716,6 +779,11 @@ int32_t VXC_EnumChildCard(ControllerHandle handle, uint16_t previous, void* out)
         return VXC_ERR_INVALID_ARGUMENT;
     std::array<uint8_t, VXC_CHILD_CARD_SIZE> none{};
     none[4] = 0xFF; // card number 255: no further module
+    if (!S().scriptedCards.empty()) {
+        std::memcpy(out, S().scriptedCards.front().data(), VXC_CHILD_CARD_SIZE);
+        S().scriptedCards.pop_front();
+        return VXC_OK;
+    }
     const std::array<uint8_t, VXC_CHILD_CARD_SIZE>* found = &none;
     for (const auto& card : S().cards) {
         const int number = card[4] | card[5] << 8;
@@ -904,21 +972,42 @@ int32_t VXC_RegisterRead(ControllerHandle handle, const char* area, uint32_t wid
     return VXC_OK;
 }
 
+// The bytes of a regular file, or nothing when it cannot be read.
+static std::optional<std::string> readWholeFile(const char* path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+static int32_t sendPackage(RecordedCall& call, const char* path)
+{
+    if (auto c = enter(call))
+        return *c;
+    if (!path)
+        return VXC_ERR_INVALID_ARGUMENT;
+    auto bytes = readWholeFile(path);
+    if (!bytes)
+        return VXC_ERR_NO_SUCH_FILE;
+    S().lastPackage = std::move(*bytes);
+    return VXC_OK;
+}
+
 int32_t VXC_DownKrx(ControllerHandle handle, const char* path, uint32_t flags)
 {
     RecordedCall& call = record("VXC_DownKrx", handle, textOf(path));
     call.args = {flags};
-    if (auto c = enter(call))
-        return *c;
-    return path ? VXC_OK : VXC_ERR_INVALID_ARGUMENT;
+    return sendPackage(call, path);
 }
 
 int32_t VXC_DownKrxToRamAndRun(ControllerHandle handle, const char* path)
 {
     RecordedCall& call = record("VXC_DownKrxToRamAndRun", handle, textOf(path));
-    if (auto c = enter(call))
-        return *c;
-    return path ? VXC_OK : VXC_ERR_INVALID_ARGUMENT;
+    return sendPackage(call, path);
 }
 
 int32_t VXC_Resume(ControllerHandle handle)
@@ -936,8 +1025,19 @@ int32_t VXC_MakeOneFileKpj(char* first, char* second, const char* basPath)
         return *c;
     if (!first || !second || !basPath)
         return VXC_ERR_INVALID_ARGUMENT;
-    copyText(S().kpjFirst, first, VXC_KPJ_BUFFER_SIZE);
-    copyText(S().kpjSecond, second, VXC_KPJ_BUFFER_SIZE);
+    first[0] = second[0] = '\0';
+    if (!readWholeFile(basPath))
+        return VXC_ERR_NO_SUCH_FILE;
+    if (S().kpjTexts) {
+        copyText(S().kpjTexts->first, first, VXC_KPJ_BUFFER_SIZE);
+        copyText(S().kpjTexts->second, second, VXC_KPJ_BUFFER_SIZE);
+    } else {
+        // The project beside the program, named after it.
+        const std::filesystem::path bas(basPath);
+        copyText(std::filesystem::path(bas).replace_extension(".kpj").string(), first,
+                 VXC_KPJ_BUFFER_SIZE);
+        copyText(bas.parent_path().string(), second, VXC_KPJ_BUFFER_SIZE);
+    }
     return VXC_OK;
 }
 

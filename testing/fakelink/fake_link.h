@@ -80,6 +80,40 @@ struct Reply
     int32_t code = 0;
 };
 
+// What VXC_GetSysSpecification reports, by field; SpecRecordBytes lays it
+// out as the link does (little-endian, offsets of the record).
+struct SpecPreset
+{
+    bool servesDtRegisters = false; // byte 1 bit 0
+    uint16_t virtualAxes = 0;       // offset 4
+    uint8_t realAxes = 0;           // offset 6
+    uint8_t inputs = 0;             // offset 8
+    uint8_t outputs = 0;            // offset 9
+    uint8_t analogInputs = 0;       // offset 10
+    uint8_t analogOutputs = 0;      // offset 11
+    int32_t romKb = 0;              // offset 12
+    int32_t flashKb = 0;            // offset 16
+    uint16_t modbusBits = 0;        // offset 24
+    uint16_t modbusRegisters = 0;   // offset 26
+    int32_t tableRegisters = 0;     // offset 32
+    int32_t vrRegisters = 0;        // offset 36
+    uint8_t scopeChannels = 0;      // offset 55
+};
+std::array<uint8_t, VXC_SPEC_RECORD_SIZE> SpecRecordBytes(const SpecPreset& preset);
+
+// One expansion module as VXC_EnumChildCard reports it.
+struct ChildCardPreset
+{
+    uint32_t hardwareId = 0;   // offset 0
+    uint16_t cardNumber = 0;   // offset 4; 128 or more ends the walk
+    uint8_t inputs = 0;        // offset 6
+    uint8_t outputs = 0;       // offset 7
+    uint8_t analogInputs = 0;  // offset 8
+    uint8_t analogOutputs = 0; // offset 9
+    uint8_t axes = 0;          // offset 10
+};
+std::array<uint8_t, VXC_CHILD_CARD_SIZE> ChildCardBytes(const ChildCardPreset& preset);
+
 // Control of the fake link. Only one exists at a time; construction and
 // destruction reset every setting and recording.
 class FakeLink
@@ -100,6 +134,9 @@ public:
                                   std::string address = "127.0.0.11");
     // True while the handle is open (not closed, not reset).
     bool isOpen(ControllerHandle handle) const;
+    // The peer goes away: every later call on handle except VXC_Close fails
+    // with VXC_ERR_CONNECTION_LOST.
+    void dropConnection(ControllerHandle handle);
 
     // Replies: the exact command text first, then the longest matching
     // prefix, then the dynamic responder, then the default reply ("").
@@ -122,6 +159,11 @@ public:
     void setSpecRecord(const std::array<uint8_t, VXC_SPEC_RECORD_SIZE>& record);
     // Expansion modules; VXC_EnumChildCard walks them by card number (bytes 4-5).
     void addChildCard(const std::array<uint8_t, VXC_CHILD_CARD_SIZE>& record);
+    void setSpecRecord(const SpecPreset& preset) { setSpecRecord(SpecRecordBytes(preset)); }
+    void addChildCard(const ChildCardPreset& preset) { addChildCard(ChildCardBytes(preset)); }
+    // Answers of later VXC_EnumChildCard calls in this order, whatever card
+    // they ask for (a faulty link); then the walk by card number resumes.
+    void scriptChildCardAnswers(std::vector<std::array<uint8_t, VXC_CHILD_CARD_SIZE>> answers);
     void setSoftVersion(float version, std::string typeText, int32_t date);
     void setAxisCount(uint8_t axes);
     void setIpAddress(std::string address);
@@ -144,8 +186,12 @@ public:
     // Pending output of VXC_ReadMessage and VXC_ExecuteGetReceive.
     void pushMessage(std::string text);
     void pushReceive(std::string text);
-    // Buffers VXC_MakeOneFileKpj fills.
+    // Buffers VXC_MakeOneFileKpj fills (unset: "<bas without extension>.kpj"
+    // and the BASIC file's folder, as the link gives them).
     void setKpjTexts(std::string first, std::string second);
+    // Bytes of the package file the last successful VXC_DownKrx or
+    // VXC_DownKrxToRamAndRun sent (a missing file gives VXC_ERR_NO_SUCH_FILE).
+    const std::string& lastPackage() const;
 
     // Every call, in order.
     const std::vector<RecordedCall>& calls() const;
