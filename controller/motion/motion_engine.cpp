@@ -10,6 +10,8 @@ namespace korvan::motion {
 
 namespace {
 constexpr double kFeedbackSnap = 1e-9;
+// Highest pulse output rate of an axis, pulses per second.
+constexpr double kMaxPulseRate = 10e6;
 
 bool hasEncoderFeedback(int atype)
 {
@@ -229,6 +231,8 @@ void MotionEngine::finish(int lead)
             m.refs.popFront();
         m.status.axisStatus &= ~status_bits::Cancelling;
     }
+    if (e.kind == EntryKind::Datum)
+        a.homing = HomingState{};
     const double speed = a.activity.stopping ? 0 : a.activity.speed;
     const bool paused = a.activity.paused;
     a.owned.popFront();
@@ -660,6 +664,8 @@ void MotionEngine::updateStatus(int axis)
     }
     if (a.homing.phase != HomingPhase::None)
         bits |= status_bits::Homing;
+    if (std::abs(st.vpSpeed * a.params.units) > kMaxPulseRate)
+        bits |= status_bits::MaxPulseFreq;
     if (std::abs(st.dpos - st.mpos) > a.params.feLimit)
         bits |= status_bits::FollowingError;
     const int lead = a.refs.empty() ? axis : a.refs.front().lead;

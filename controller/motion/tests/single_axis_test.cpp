@@ -247,3 +247,16 @@ TEST(SingleAxis, StartSpeedIsUsedFromRest)
     runUntilIdle(e, {0});
     EXPECT_EQ(e.status(0).dpos, 10);
 }
+
+TEST(SingleAxis, PulseRateAboveTheMaximumSetsItsBit)
+{
+    MotionEngine e(1);
+    e.parameters(0).units = 100000;
+    e.parameters(0).speed = 200; // 20 MHz of pulses
+    ASSERT_EQ(e.vmove(0, 1), MotionResult::Ok);
+    runTicks(e, 300);
+    EXPECT_TRUE(e.status(0).axisStatus & status_bits::MaxPulseFreq);
+    e.parameters(0).speed = 50;
+    runTicks(e, 300);
+    EXPECT_FALSE(e.status(0).axisStatus & status_bits::MaxPulseFreq);
+}
