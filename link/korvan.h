@@ -37,7 +37,8 @@ extern "C" {
 typedef struct VxcLink* ControllerHandle;
 
 /* Link codes. Controller codes (2002, 210, 277, ...) are below 3000. */
-enum {
+enum
+{
     VXC_OK = 0,
     VXC_ERR_INVALID_ARGUMENT = 3100, /* null text, zero capacity where text is due */
     VXC_ERR_BAD_HANDLE = 3101,       /* null or closed handle */
@@ -53,7 +54,12 @@ enum {
 };
 
 /* Connection types as VXC_GetConnectType reports them. */
-enum { VXC_LINK_SERIAL = 1, VXC_LINK_ETHERNET = 2, VXC_LINK_PCI = 4 };
+enum
+{
+    VXC_LINK_SERIAL = 1,
+    VXC_LINK_ETHERNET = 2,
+    VXC_LINK_PCI = 4
+};
 
 /* The longest command text, terminator included. */
 #define VXC_MAX_COMMAND 2048
@@ -116,8 +122,7 @@ VXC_API int32_t VXC_DirectCommand(ControllerHandle handle, const char* command, 
                                   uint32_t capacity);
 /* Sends Korbasic text and waits at most timeoutMs for the controller to take
  * it; its output is dropped. */
-VXC_API int32_t VXC_ExecuteNoAck(ControllerHandle handle, const char* command,
-                                 uint32_t timeoutMs);
+VXC_API int32_t VXC_ExecuteNoAck(ControllerHandle handle, const char* command, uint32_t timeoutMs);
 /* Takes the controller messages pending for this handle (PRINT output of
  * BASIC tasks, error reports). At most capacity - 1 bytes are copied and
  * NUL-terminated; *length is the number of bytes copied. What does not fit
@@ -193,13 +198,12 @@ VXC_API int32_t VXC_Resume(ControllerHandle handle);
 VXC_API int32_t VXC_MakeOneFileKpj(char* first, char* second, const char* basPath);
 /* Builds a package from the project named by the two buffers, stores it in
  * ROM and starts it. A compile error gives 277. */
-VXC_API int32_t VXC_MakeKrxAndDown2(ControllerHandle handle, const char* first,
-                                    const char* second, uint32_t reserved1, uint32_t reserved2);
+VXC_API int32_t VXC_MakeKrxAndDown2(ControllerHandle handle, const char* first, const char* second,
+                                    uint32_t reserved1, uint32_t reserved2);
 /* As VXC_MakeKrxAndDown2, but loads the package into RAM and runs it without
  * storing it. A program larger than the controller's RAM gives 210. */
 VXC_API int32_t VXC_MakeKrxAndRamRun2(ControllerHandle handle, const char* first,
-                                      const char* second, uint32_t reserved1,
-                                      uint32_t reserved2);
+                                      const char* second, uint32_t reserved1, uint32_t reserved2);
 
 #ifdef __cplusplus
 }

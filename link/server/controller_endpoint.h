@@ -11,7 +11,12 @@
 
 namespace korvan::link {
 
-enum class Transport { Serial = 1, Ethernet = 2, Pci = 4 };
+enum class Transport
+{
+    Serial = 1,
+    Ethernet = 2,
+    Pci = 4
+};
 
 // Output of a command and the code it ended with (0 success, else a
 // controller code such as 2002).
@@ -38,15 +43,18 @@ struct ControllerIdentity
 };
 
 // Result of a call that returns data: code 0 and the bytes, or a code.
-template <typename T>
-struct Answer
+template <typename T> struct Answer
 {
     int32_t code = 0;
     T value{};
 };
 
 // Where a downloaded package goes.
-enum class PackageTarget { Rom, RamRun };
+enum class PackageTarget
+{
+    Rom,
+    RamRun
+};
 
 // One client's link to the controller. The server creates one session per
 // accepted connection and destroys it when the connection ends; the
@@ -96,8 +104,7 @@ public:
 
     /// Takes a whole .krx package; a compile error gives 277 with its report
     /// in the message stream, a RAM program too large gives 210.
-    virtual int32_t downloadPackage(const std::vector<uint8_t>& package,
-                                    PackageTarget target) = 0;
+    virtual int32_t downloadPackage(const std::vector<uint8_t>& package, PackageTarget target) = 0;
     virtual int32_t resume() = 0;
 
     /// True when the link must be dropped after the reply of the current

@@ -1,0 +1,193 @@
+#include "platform/core/private_profile.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace korvan::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PrivateProfileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() /
+                ("korvan-ini-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    fs::path write(const std::string& content)
+    {
+        const fs::path file = m_dir / "test.ini";
+        std::ofstream(file, std::ios::binary) << content;
+        return file;
+    }
+    static std::string contents(const fs::path& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path m_dir;
+};
+
+constexpr const char* kSample = "; a comment line\r\n"
+                                "[Menu]\r\n"
+                                "ID_MENU0 = Controller \r\n"
+                                "  IDC_MENU_AUTO=Auto connect\r\n"
+                                "no equals sign here\r\n"
+                                "[AXIS0]\r\n"
+                                "FASTDEC = 0.000\r\n"
+                                "'STEP_RATIO1=1\r\n"
+                                "ENABLE_OUT(0)=-1\r\n"
+                                "Empty=\r\n"
+                                "[axis0]\r\n"
+                                "ATYPE=99\r\n";
+
+struct ReadCase
+{
+    const char* section;
+    const char* key;
+    const char* expected;
+};
+
+TEST_F(PrivateProfileTest, ReadsWithProfileRules)
+{
+    const PrivateProfile ini(write(kSample));
+    const ReadCase cases[] = {
+        {"Menu", "ID_MENU0", "Controller"},        // blanks around the value
+        {"menu", "idc_menu_auto", "Auto connect"}, // case of section and key
+        {" Menu ", " ID_MENU0 ", "Controller"},    // blanks around the names
+        {"AXIS0", "FASTDEC", "0.000"},             // blanks around '='
+        {"AXIS0", "'STEP_RATIO1", "1"},            // a key may start with a quote
+        {"AXIS0", "ENABLE_OUT(0)", "-1"},
+        {"AXIS0", "Empty", ""},                  // present but empty
+        {"AXIS0", "ATYPE", "NULL"},              // only the first [AXIS0] counts
+        {"Menu", "no equals sign here", "NULL"}, // no '=' carries no key
+        {"Menu", "; a comment line", "NULL"},
+        {"Missing", "ID_MENU0", "NULL"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ini.readString(c.section, c.key, "NULL"), c.expected)
+            << c.section << "/" << c.key;
+}
+
+TEST_F(PrivateProfileTest, MissingFileGivesDefaults)
+{
+    const PrivateProfile ini(m_dir / "absent.ini");
+    EXPECT_EQ(ini.readString("Menu", "ID_MENU0", "NULL"), "NULL");
+    EXPECT_EQ(ini.readInt("Menu", "ID_MENU0", 7), 7);
+    EXPECT_TRUE(ini.sectionNames().empty());
+    EXPECT_FALSE(fs::exists(m_dir / "absent.ini"));
+}
+
+TEST_F(PrivateProfileTest, CutsValueToCapacity)
+{
+    const PrivateProfile ini(write("[S]\nk=abcdef\nz=\xE4\xB8\xAD\xE6\x96\x87\n"));
+    EXPECT_EQ(ini.readString("S", "k", "", 4), "abc");
+    EXPECT_EQ(ini.readString("S", "k", "", 7), "abcdef");
+    EXPECT_EQ(ini.readString("S", "k", "", 1), "");
+    EXPECT_EQ(ini.readString("S", "k", "", 0), "");
+    EXPECT_EQ(ini.readString("S", "missing", "defaultvalue", 5), "defa");
+    // Never half a character: 5 bytes of room hold one 3-byte character.
+    EXPECT_EQ(ini.readString("S", "z", "", 5), "\xE4\xB8\xAD");
+}
+
+TEST_F(PrivateProfileTest, ReadsIntegers)
+{
+    const PrivateProfile ini(write("[S]\na=42\nb=-7 units\nc=abc\nd=\n"));
+    EXPECT_EQ(ini.readInt("S", "a", 0), 42);
+    EXPECT_EQ(ini.readInt("S", "b", 0), -7);
+    EXPECT_EQ(ini.readInt("S", "c", 5), 0);
+    EXPECT_EQ(ini.readInt("S", "d", 5), 0);
+    EXPECT_EQ(ini.readInt("S", "e", 5), 5);
+}
+
+TEST_F(PrivateProfileTest, WriteReplacesOneKeyAndKeepsEverythingElse)
+{
+    const fs::path file = write(kSample);
+    PrivateProfile ini(file);
+    ASSERT_TRUE(ini.writeString("menu", "id_menu0", "Steuerung"));
+    std::string expected = kSample;
+    expected.replace(expected.find("ID_MENU0 = Controller "), 22, "id_menu0=Steuerung");
+    EXPECT_EQ(contents(file), expected);
+    EXPECT_EQ(ini.readString("Menu", "ID_MENU0", "NULL"), "Steuerung");
+}
+
+TEST_F(PrivateProfileTest, WriteAddsKeysAndSections)
+{
+    const fs::path file = write("[A]\nx=1\n\n[B]\ny=2\n");
+    PrivateProfile ini(file);
+    ASSERT_TRUE(ini.writeString("A", "z", "3"));
+    ASSERT_TRUE(ini.writeString("C", "w", "4"));
+    EXPECT_EQ(contents(file), "[A]\nx=1\nz=3\n\n[B]\ny=2\n\n[C]\nw=4\n");
+    EXPECT_THAT(ini.sectionNames(), ::testing::ElementsAre("A", "B", "C"));
+    EXPECT_THAT(ini.keyNames("a"), ::testing::ElementsAre("x", "z"));
+}
+
+TEST_F(PrivateProfileTest, WriteCreatesMissingFileAndFolders)
+{
+    PrivateProfile ini(m_dir / "sub" / "dir" / "new.ini");
+    ASSERT_TRUE(ini.writeString("Scope", "Channel", "4"));
+    EXPECT_EQ(contents(ini.path()), "[Scope]\nChannel=4\n");
+    EXPECT_EQ(ini.readInt("scope", "channel", 0), 4);
+}
+
+TEST_F(PrivateProfileTest, KeepsByteOrderMarkAndLineEnds)
+{
+    const fs::path file = write("\xEF\xBB\xBF[S]\r\nk=1\r\n");
+    PrivateProfile ini(file);
+    EXPECT_EQ(ini.readString("S", "k", ""), "1");
+    ASSERT_TRUE(ini.writeString("S", "j", "2"));
+    EXPECT_EQ(contents(file), "\xEF\xBB\xBF[S]\r\nk=1\r\nj=2\r\n");
+}
+
+TEST_F(PrivateProfileTest, FileWithoutFinalLineEnd)
+{
+    const fs::path file = write("[S]\nk=1");
+    PrivateProfile ini(file);
+    EXPECT_EQ(ini.readString("S", "k", ""), "1");
+    ASSERT_TRUE(ini.writeString("S", "j", "2"));
+    EXPECT_EQ(contents(file), "[S]\nk=1\nj=2\n");
+}
+
+TEST_F(PrivateProfileTest, RemovesKeysAndSections)
+{
+    const fs::path file = write("[A]\nx=1\ny=2\n[B]\nz=3\n");
+    PrivateProfile ini(file);
+    ASSERT_TRUE(ini.removeKey("a", "X"));
+    ASSERT_TRUE(ini.removeKey("A", "absent"));
+    EXPECT_EQ(contents(file), "[A]\ny=2\n[B]\nz=3\n");
+    ASSERT_TRUE(ini.removeSection("b"));
+    EXPECT_EQ(contents(file), "[A]\ny=2\n");
+}
+
+TEST_F(PrivateProfileTest, UnwritableFileReportsFailure)
+{
+    fs::create_directories(m_dir / "a-directory.ini");
+    PrivateProfile ini(m_dir / "a-directory.ini");
+    EXPECT_FALSE(ini.writeString("S", "k", "v"));
+}
+
+TEST_F(PrivateProfileTest, HostileContentIsHarmless)
+{
+    std::string content = "[unterminated\n[]\n=value without key\n[S]\n";
+    content += "long=" + std::string(100000, 'x') + "\n";
+    content += std::string("nul\0byte=1\n", 11);
+    const PrivateProfile ini(write(content));
+    EXPECT_EQ(ini.readString("S", "long", "", 260).size(), 259u);
+    EXPECT_EQ(ini.readString("", "", "d"), "value without key");
+}
+
+} // namespace
+} // namespace korvan::platform
