@@ -175,6 +175,8 @@ MotionResult MotionEngine::moveModify(int axis, double position)
     e.mtype = MoveType::MoveModify;
     a.activity.s = 0;
     a.activity.t = 0;
+    a.activity.offset = 0;
+    a.activity.replan = false;
     a.activity.profile = SpeedProfile::plan(e.geometry.length(), a.activity.speed, 0, limitsFor(e));
     a.status.endmoveBuffer = position;
     return MotionResult::Ok;

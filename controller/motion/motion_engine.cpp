@@ -282,30 +282,26 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
     Axis& a = m_axes[lead];
     Activity& act = a.activity;
     const double length = entry.geometry.length();
-    if (act.stopping) {
-        const double v1 = std::max(0.0, act.speed - act.stopRate * m_period);
+    if (act.stopping || act.paused) {
+        // Stops and pauses ramp down along the path; a pause re-plans on resume.
+        const double rate = act.stopping ? act.stopRate : decelOf(lead);
+        const double v1 = std::max(0.0, act.speed - rate * m_period);
         act.s = std::min(length, act.s + (act.speed + v1) / 2 * m_period);
         act.speed = v1;
-    } else if (!act.paused) {
-        act.t += m_period;
-        act.s = act.profile.positionAt(act.t);
-        act.speed = act.profile.speedAt(act.t);
+        act.replan = act.paused;
     } else {
-        // Pausing ramps down along the path, resuming replans from rest.
-        const double v1 = std::max(0.0, act.speed - decelOf(lead) * m_period);
-        act.s = std::min(length, act.s + (act.speed + v1) / 2 * m_period);
-        act.speed = v1;
-        if (v1 <= 0 && act.s < length) {
-            act.profile =
-                SpeedProfile::plan(length - act.s, 0, junctionSpeed(lead, entry), limitsFor(entry));
+        if (act.replan) {
+            act.profile = SpeedProfile::plan(length - act.s, act.speed, junctionSpeed(lead, entry),
+                                             limitsFor(entry));
             act.t = 0;
-            act.elapsed = act.s; // path offset of the re-planned rest
+            act.offset = act.s;
+            act.replan = false;
         }
+        act.t += m_period;
+        act.s = std::min(length, act.offset + act.profile.positionAt(act.t));
+        act.speed = act.profile.speedAt(act.t);
     }
-    double s = act.s;
-    if (!act.stopping && !act.paused && act.elapsed > 0)
-        s = std::min(length, act.elapsed + act.profile.positionAt(act.t));
-    act.s = s;
+    const double s = act.s;
     AxisVector pos{};
     entry.geometry.positionAt(s, pos);
     for (int i = 0; i < entry.axisCount; ++i)

@@ -263,3 +263,23 @@ TEST(Path, SpMoveUsesForceSpeed)
     EXPECT_NEAR(e.status(0).vpSpeed, 50, 1e-9);
     EXPECT_EQ(e.status(0).mtype, static_cast<int>(MoveType::MoveSp));
 }
+
+TEST(Path, ResumeDuringThePauseRampContinuesSmoothly)
+{
+    MotionEngine e = makeEngine();
+    const int base[] = {0};
+    const double d[] = {100};
+    ASSERT_EQ(e.move(base, d), MotionResult::Ok);
+    runTicks(e, 300);
+    ASSERT_EQ(e.movePause(base), MotionResult::Ok);
+    runTicks(e, 30);
+    ASSERT_EQ(e.moveResume(base), MotionResult::Ok);
+    double prev = e.status(0).dpos;
+    while (e.status(0).idle == 0) {
+        e.tick();
+        EXPECT_GE(e.status(0).dpos, prev); // never runs backwards
+        EXPECT_LE(e.status(0).vpSpeed, 100 + 1e-9);
+        prev = e.status(0).dpos;
+    }
+    EXPECT_EQ(e.status(0).dpos, 100);
+}
