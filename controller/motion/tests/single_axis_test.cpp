@@ -6,11 +6,17 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <string>
 
 using namespace korvan::motion;
 using namespace korvan::motion::testing;
 
 namespace {
+// Sweep size and seed: --sweep-count=N / --sweep-seed=N on the command line, else the
+// environment variables KORVAN_MOTION_SWEEP_COUNT / KORVAN_MOTION_SWEEP_SEED.
+int g_sweepCount = -1;
+long long g_sweepSeed = -1;
+
 int envInt(const char* name, int fallback)
 {
     const char* v = std::getenv(name);
@@ -54,11 +60,12 @@ TEST(SingleAxis, StateWhileMoving)
     EXPECT_EQ(e.status(1).dpos, -30);
 }
 
-// Randomised sweep: KORVAN_MOTION_SWEEP_COUNT moves from seed KORVAN_MOTION_SWEEP_SEED.
+// Randomised sweep over random moves; size and seed as set above.
 TEST(SingleAxis, RandomMovesRespectSpeedAndAcceleration)
 {
-    const int count = envInt("KORVAN_MOTION_SWEEP_COUNT", 150);
-    const unsigned seed = static_cast<unsigned>(envInt("KORVAN_MOTION_SWEEP_SEED", 20261210));
+    const int count = g_sweepCount >= 0 ? g_sweepCount : envInt("KORVAN_MOTION_SWEEP_COUNT", 150);
+    const unsigned seed = static_cast<unsigned>(
+        g_sweepSeed >= 0 ? g_sweepSeed : envInt("KORVAN_MOTION_SWEEP_SEED", 20261210));
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> speed(1, 500), acc(50, 20000), dist(-300, 300),
         unit(0, 1);
@@ -259,4 +266,17 @@ TEST(SingleAxis, PulseRateAboveTheMaximumSetsItsBit)
     e.parameters(0).speed = 50;
     runTicks(e, 300);
     EXPECT_FALSE(e.status(0).axisStatus & status_bits::MaxPulseFreq);
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--sweep-count=", 0) == 0)
+            g_sweepCount = std::atoi(a.c_str() + 14);
+        else if (a.rfind("--sweep-seed=", 0) == 0)
+            g_sweepSeed = std::atoll(a.c_str() + 13);
+    }
+    return RUN_ALL_TESTS();
 }
