@@ -268,6 +268,61 @@ TEST(SingleAxis, PulseRateAboveTheMaximumSetsItsBit)
     EXPECT_FALSE(e.status(0).axisStatus & status_bits::MaxPulseFreq);
 }
 
+// Randomised sweep over blended paths of lines and arcs on two axes.
+TEST(PathSweep, BlendedPathsRespectVectorSpeedAndEndExactly)
+{
+    const int count = g_sweepCount >= 0 ? g_sweepCount : envInt("KORVAN_MOTION_SWEEP_COUNT", 150);
+    const unsigned seed = static_cast<unsigned>(
+        g_sweepSeed >= 0 ? g_sweepSeed : envInt("KORVAN_MOTION_SWEEP_SEED", 20261210));
+    std::mt19937 rng(seed + 1);
+    std::uniform_real_distribution<double> coord(-100, 100), unit(0, 1);
+    MotionEngine e(2);
+    const int base[] = {0, 1};
+    for (int n = 0; n < count / 10 + 1; ++n) {
+        AxisParameters& p = e.parameters(0);
+        p.speed = 20 + unit(rng) * 300;
+        p.accel = 500 + unit(rng) * 5000;
+        p.decel = p.accel;
+        p.sramp = unit(rng) < 0.5 ? 0 : unit(rng) * 100;
+        p.merge = unit(rng) < 0.7;
+        double endX = e.status(0).dpos;
+        double endY = e.status(1).dpos;
+        for (int k = 0; k < 8; ++k) {
+            if (unit(rng) < 0.6) {
+                endX = coord(rng);
+                endY = coord(rng);
+                const double t[] = {endX, endY};
+                ASSERT_EQ(e.moveAbs(base, t), MotionResult::Ok);
+            } else {
+                const double mx = coord(rng) / 4;
+                const double my = coord(rng) / 4;
+                if (e.moveCirc2(base, mx, my, 2 * mx + my, 2 * my - mx, false, false) ==
+                    MotionResult::Ok) {
+                    endX += 2 * mx + my;
+                    endY += 2 * my - mx;
+                }
+            }
+        }
+        double px = e.status(0).dpos;
+        double py = e.status(1).dpos;
+        int ticks = 0;
+        while (e.status(0).idle == 0 || ticks == 0) {
+            e.tick();
+            ++ticks;
+            const double x = e.status(0).dpos;
+            const double y = e.status(1).dpos;
+            ASSERT_TRUE(std::isfinite(x) && std::isfinite(y)) << "seed " << seed;
+            const double v = std::hypot(x - px, y - py) / e.period();
+            ASSERT_LE(v, p.speed * (1 + 1e-9) + 1e-9) << "seed " << seed << " batch " << n;
+            px = x;
+            py = y;
+            ASSERT_LT(ticks, 10000000);
+        }
+        ASSERT_NEAR(e.status(0).dpos, endX, 1e-9) << "seed " << seed << " batch " << n;
+        ASSERT_NEAR(e.status(1).dpos, endY, 1e-9) << "seed " << seed << " batch " << n;
+    }
+}
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
