@@ -147,9 +147,10 @@ MotionResult MotionEngine::moveModify(int axis, double position)
         return MotionResult::BadAxis;
     Axis& a = m_axes[axis];
     if (a.owned.empty() || !a.activity.active) {
-        a.status.dpos = position;
-        a.status.endmoveBuffer = position;
-        return MotionResult::Ok;
+        // Nothing to modify: move there instead of jumping the demand position.
+        const int base[1] = {axis};
+        const double target[1] = {position};
+        return moveAbs(base, target);
     }
     BufferEntry& e = a.owned.front();
     if (e.kind != EntryKind::Path || e.axisCount != 1 || e.geometry.isArc())

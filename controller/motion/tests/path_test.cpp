@@ -327,3 +327,13 @@ TEST(Path, MoveModifyReversesThroughAStop)
     runUntilIdle(e, {0});
     EXPECT_EQ(e.status(0).dpos, here - 20);
 }
+
+TEST(Path, MoveModifyOnAnIdleAxisMovesInsteadOfJumping)
+{
+    MotionEngine e = makeEngine();
+    ASSERT_EQ(e.moveModify(0, 5), MotionResult::Ok);
+    e.tick();
+    EXPECT_LT(e.status(0).dpos, 1);
+    runUntilIdle(e, {0});
+    EXPECT_EQ(e.status(0).dpos, 5);
+}
