@@ -189,6 +189,7 @@ void MotionEngine::activate(int lead)
         if (v0 <= 0)
             v0 = e.startSpeed >= 0 ? e.startSpeed : std::min(a.params.lspeed, limits.speed);
         act.profile = SpeedProfile::plan(e.geometry.length(), v0, junctionSpeed(lead, e), limits);
+        act.plannedSpeed = limits.speed;
         act.speed = v0;
         break;
     }
@@ -290,7 +291,11 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
         act.speed = v1;
         act.replan = act.paused;
     } else {
+        // SPEED written during a move applies at once, through a ramp.
+        if (std::abs(limitsFor(entry).speed - act.plannedSpeed) > 1e-12)
+            act.replan = true;
         if (act.replan) {
+            act.plannedSpeed = limitsFor(entry).speed;
             act.profile = SpeedProfile::plan(length - act.s, act.speed, junctionSpeed(lead, entry),
                                              limitsFor(entry));
             act.t = 0;

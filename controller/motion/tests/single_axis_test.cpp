@@ -268,6 +268,31 @@ TEST(SingleAxis, PulseRateAboveTheMaximumSetsItsBit)
     EXPECT_FALSE(e.status(0).axisStatus & status_bits::MaxPulseFreq);
 }
 
+TEST(SingleAxis, SpeedWrittenDuringAMoveRampsToTheNewSpeed)
+{
+    MotionEngine e = makeEngine();
+    const int base[] = {0};
+    const double t[] = {100};
+    ASSERT_EQ(e.moveAbs(base, t), MotionResult::Ok);
+    runTicks(e, 300);
+    e.parameters(0).speed = 20;
+    double prev = e.status(0).vpSpeed;
+    while (e.status(0).idle == 0) {
+        e.tick();
+        const double v = e.status(0).vpSpeed;
+        EXPECT_LE(prev - v, 1000 * e.period() + 1e-6);
+        EXPECT_LE(v - prev, 1000 * e.period() + 1e-6);
+        prev = v;
+    }
+    EXPECT_EQ(e.status(0).dpos, 100);
+    // Raising it again speeds the next move up.
+    e.parameters(0).speed = 100;
+    const double back[] = {0};
+    ASSERT_EQ(e.moveAbs(base, back), MotionResult::Ok);
+    runTicks(e, 500);
+    EXPECT_NEAR(e.status(0).vpSpeed, -100, 1e-9);
+}
+
 // Randomised sweep over blended paths of lines and arcs on two axes.
 TEST(PathSweep, BlendedPathsRespectVectorSpeedAndEndExactly)
 {
