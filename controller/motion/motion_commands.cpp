@@ -145,6 +145,8 @@ MotionResult MotionEngine::moveModify(int axis, double position)
 {
     if (!validAxis(axis))
         return MotionResult::BadAxis;
+    if (!std::isfinite(position))
+        return MotionResult::BadArgument;
     Axis& a = m_axes[axis];
     if (a.owned.empty() || !a.activity.active) {
         // Nothing to modify: move there instead of jumping the demand position.
@@ -347,6 +349,8 @@ MotionResult MotionEngine::moveAout(int lead, int channel, double value)
 {
     if (!validAxis(lead))
         return MotionResult::BadAxis;
+    if (!std::isfinite(value))
+        return MotionResult::BadArgument;
     BufferEntry e;
     e.kind = EntryKind::AnalogOutput;
     e.mtype = MoveType::BufferedIo;
@@ -421,6 +425,9 @@ MotionResult MotionEngine::defpos(std::span<const int> base, std::span<const dou
 {
     if (base.size() != positions.size() || base.empty())
         return MotionResult::BadArgument;
+    for (const double p : positions)
+        if (!std::isfinite(p))
+            return MotionResult::BadArgument;
     for (std::size_t i = 0; i < base.size(); ++i) {
         if (!validAxis(base[i]))
             return MotionResult::BadAxis;
@@ -478,7 +485,7 @@ MotionResult MotionEngine::regist(int axis, int mode)
 MotionResult MotionEngine::pswitch(int number, int enable, int axis, int output, int state,
                                    double pos1, double pos2)
 {
-    if (number < 0 || number >= kComparatorCount)
+    if (number < 0 || number >= kComparatorCount || !std::isfinite(pos1) || !std::isfinite(pos2))
         return MotionResult::BadArgument;
     if (!validAxis(axis))
         return MotionResult::BadAxis;

@@ -242,6 +242,36 @@ TEST(SingleAxis, CommandsRejectBadArguments)
     EXPECT_EQ(e.connect(0, 1, 0), MotionResult::BadArgument);
 }
 
+TEST(SingleAxis, NonFiniteArgumentsAreRefusedAndLeaveTheAxisAlone)
+{
+    RecordingHost host;
+    MotionEngine e(3, 0.001, &host);
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    const int one[] = {0};
+    const int xy[] = {0, 1};
+    const double bad[] = {nan};
+    const double badXy[] = {1, inf};
+    EXPECT_EQ(e.move(one, bad), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveAbs(xy, badXy), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveModify(0, nan), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveCirc(xy, 1, 1, nan, 0, 0, false, false), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveCirc2(xy, inf, 1, 2, 0, false, false), MotionResult::BadArgument);
+    EXPECT_EQ(e.mspherical(xy, {1, 1, 0}, {nan, 0, 0}, 0, 0, 0, false), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveWait(0, nan), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveAout(0, 1, inf), MotionResult::BadArgument);
+    EXPECT_EQ(e.defpos(one, bad), MotionResult::BadArgument);
+    EXPECT_EQ(e.pswitch(0, 1, 0, 1, 1, nan, 1), MotionResult::BadArgument);
+    EXPECT_EQ(e.connect(1, inf, 0), MotionResult::BadArgument);
+    EXPECT_EQ(e.setNextMoveSpeed(0, nan), MotionResult::BadArgument);
+    runTicks(e, 10);
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_EQ(e.status(a).dpos, 0);
+        EXPECT_EQ(e.status(a).idle, -1);
+    }
+    EXPECT_EQ(e.remainBuffer(0, 1), kBufferDepth);
+}
+
 TEST(SingleAxis, StartSpeedIsUsedFromRest)
 {
     MotionEngine e(1);
