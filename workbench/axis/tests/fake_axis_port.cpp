@@ -17,8 +17,13 @@ int FakeAxisPort::answer(std::string_view command, std::string* reply)
 {
     log.emplace_back(command);
     const auto found = answers.find(std::string(command));
-    if (found == answers.end())
-        return 0;
+    if (found == answers.end()) {
+        if (!defaultAnswer)
+            return 0;
+        if (reply)
+            *reply = defaultAnswer->reply;
+        return defaultAnswer->code;
+    }
     if (reply)
         *reply = found->second.reply;
     return found->second.code;

@@ -20,6 +20,7 @@ public:
 
     std::vector<std::string> log;          ///< commands and reads, in order
     std::map<std::string, Answer> answers; ///< by exact command text
+    std::optional<Answer> defaultAnswer;   ///< for commands without an answer
     std::optional<ControllerCounts> counts = ControllerCounts{8, 4, 16};
     std::vector<ChildCardInputs> cards;
     std::optional<std::uint32_t> id = 1002;
