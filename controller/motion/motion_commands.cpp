@@ -145,11 +145,14 @@ MotionResult MotionEngine::moveModify(int axis, double position)
 {
     if (!validAxis(axis))
         return MotionResult::BadAxis;
+    if (!std::isfinite(position))
+        return MotionResult::BadArgument;
     Axis& a = m_axes[axis];
     if (a.owned.empty() || !a.activity.active) {
-        a.status.dpos = position;
-        a.status.endmoveBuffer = position;
-        return MotionResult::Ok;
+        // Nothing to modify: move there instead of jumping the demand position.
+        const int base[1] = {axis};
+        const double target[1] = {position};
+        return moveAbs(base, target);
     }
     BufferEntry& e = a.owned.front();
     if (e.kind != EntryKind::Path || e.axisCount != 1 || e.geometry.isArc())
@@ -175,6 +178,8 @@ MotionResult MotionEngine::moveModify(int axis, double position)
     e.mtype = MoveType::MoveModify;
     a.activity.s = 0;
     a.activity.t = 0;
+    a.activity.offset = 0;
+    a.activity.replan = false;
     a.activity.profile = SpeedProfile::plan(e.geometry.length(), a.activity.speed, 0, limitsFor(e));
     a.status.endmoveBuffer = position;
     return MotionResult::Ok;
@@ -344,6 +349,8 @@ MotionResult MotionEngine::moveAout(int lead, int channel, double value)
 {
     if (!validAxis(lead))
         return MotionResult::BadAxis;
+    if (!std::isfinite(value))
+        return MotionResult::BadArgument;
     BufferEntry e;
     e.kind = EntryKind::AnalogOutput;
     e.mtype = MoveType::BufferedIo;
@@ -418,6 +425,9 @@ MotionResult MotionEngine::defpos(std::span<const int> base, std::span<const dou
 {
     if (base.size() != positions.size() || base.empty())
         return MotionResult::BadArgument;
+    for (const double p : positions)
+        if (!std::isfinite(p))
+            return MotionResult::BadArgument;
     for (std::size_t i = 0; i < base.size(); ++i) {
         if (!validAxis(base[i]))
             return MotionResult::BadAxis;
@@ -475,7 +485,7 @@ MotionResult MotionEngine::regist(int axis, int mode)
 MotionResult MotionEngine::pswitch(int number, int enable, int axis, int output, int state,
                                    double pos1, double pos2)
 {
-    if (number < 0 || number >= kComparatorCount)
+    if (number < 0 || number >= kComparatorCount || !std::isfinite(pos1) || !std::isfinite(pos2))
         return MotionResult::BadArgument;
     if (!validAxis(axis))
         return MotionResult::BadAxis;

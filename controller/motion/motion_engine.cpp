@@ -10,6 +10,8 @@ namespace korvan::motion {
 
 namespace {
 constexpr double kFeedbackSnap = 1e-9;
+// Highest pulse output rate of an axis, pulses per second.
+constexpr double kMaxPulseRate = 10e6;
 
 bool hasEncoderFeedback(int atype)
 {
@@ -187,6 +189,7 @@ void MotionEngine::activate(int lead)
         if (v0 <= 0)
             v0 = e.startSpeed >= 0 ? e.startSpeed : std::min(a.params.lspeed, limits.speed);
         act.profile = SpeedProfile::plan(e.geometry.length(), v0, junctionSpeed(lead, e), limits);
+        act.plannedSpeed = limits.speed;
         act.speed = v0;
         break;
     }
@@ -229,6 +232,8 @@ void MotionEngine::finish(int lead)
             m.refs.popFront();
         m.status.axisStatus &= ~status_bits::Cancelling;
     }
+    if (e.kind == EntryKind::Datum)
+        a.homing = HomingState{};
     const double speed = a.activity.stopping ? 0 : a.activity.speed;
     const bool paused = a.activity.paused;
     a.owned.popFront();
@@ -278,30 +283,30 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
     Axis& a = m_axes[lead];
     Activity& act = a.activity;
     const double length = entry.geometry.length();
-    if (act.stopping) {
-        const double v1 = std::max(0.0, act.speed - act.stopRate * m_period);
+    if (act.stopping || act.paused) {
+        // Stops and pauses ramp down along the path; a pause re-plans on resume.
+        const double rate = act.stopping ? act.stopRate : decelOf(lead);
+        const double v1 = std::max(0.0, act.speed - rate * m_period);
         act.s = std::min(length, act.s + (act.speed + v1) / 2 * m_period);
         act.speed = v1;
-    } else if (!act.paused) {
-        act.t += m_period;
-        act.s = act.profile.positionAt(act.t);
-        act.speed = act.profile.speedAt(act.t);
+        act.replan = act.paused;
     } else {
-        // Pausing ramps down along the path, resuming replans from rest.
-        const double v1 = std::max(0.0, act.speed - decelOf(lead) * m_period);
-        act.s = std::min(length, act.s + (act.speed + v1) / 2 * m_period);
-        act.speed = v1;
-        if (v1 <= 0 && act.s < length) {
-            act.profile =
-                SpeedProfile::plan(length - act.s, 0, junctionSpeed(lead, entry), limitsFor(entry));
+        // SPEED written during a move applies at once, through a ramp.
+        if (std::abs(limitsFor(entry).speed - act.plannedSpeed) > 1e-12)
+            act.replan = true;
+        if (act.replan) {
+            act.plannedSpeed = limitsFor(entry).speed;
+            act.profile = SpeedProfile::plan(length - act.s, act.speed, junctionSpeed(lead, entry),
+                                             limitsFor(entry));
             act.t = 0;
-            act.elapsed = act.s; // path offset of the re-planned rest
+            act.offset = act.s;
+            act.replan = false;
         }
+        act.t += m_period;
+        act.s = std::min(length, act.offset + act.profile.positionAt(act.t));
+        act.speed = act.profile.speedAt(act.t);
     }
-    double s = act.s;
-    if (!act.stopping && !act.paused && act.elapsed > 0)
-        s = std::min(length, act.elapsed + act.profile.positionAt(act.t));
-    act.s = s;
+    const double s = act.s;
     AxisVector pos{};
     entry.geometry.positionAt(s, pos);
     for (int i = 0; i < entry.axisCount; ++i)
@@ -660,6 +665,8 @@ void MotionEngine::updateStatus(int axis)
     }
     if (a.homing.phase != HomingPhase::None)
         bits |= status_bits::Homing;
+    if (std::abs(st.vpSpeed * a.params.units) > kMaxPulseRate)
+        bits |= status_bits::MaxPulseFreq;
     if (std::abs(st.dpos - st.mpos) > a.params.feLimit)
         bits |= status_bits::FollowingError;
     const int lead = a.refs.empty() ? axis : a.refs.front().lead;

@@ -163,7 +163,10 @@ struct Activity
     double s = 0;     // path length covered
     double speed = 0; // current path speed
     SpeedProfile profile;
-    double elapsed = 0; // waits
+    double offset = 0;       // path length at which the profile starts
+    bool replan = false;     // the profile must be re-planned from s and speed
+    double plannedSpeed = 0; // cruise speed the profile was planned with
+    double elapsed = 0;      // waits: ms done; CONNECT: last master position
 };
 
 enum class HomingPhase : std::uint8_t

@@ -89,6 +89,9 @@ MotionResult PathGeometry::arcThrough(int axisCount, int planeAxes, const AxisVe
 {
     if (planeAxes < 2 || planeAxes > 3 || axisCount < planeAxes)
         return MotionResult::BadArgument;
+    for (int i = 0; i < axisCount; ++i)
+        if (!std::isfinite(start[i]) || !std::isfinite(middle[i]) || !std::isfinite(end[i]))
+            return MotionResult::BadArgument;
     PathGeometry g;
     g.m_axes = axisCount;
     g.m_arc = true;
@@ -141,6 +144,9 @@ MotionResult PathGeometry::arcCentre(int axisCount, const AxisVector& start, con
                                      PathGeometry& out)
 {
     // Convert to a middle point on the requested side and reuse the three-point form.
+    if (!std::isfinite(centre0) || !std::isfinite(centre1) || !std::isfinite(end[0]) ||
+        !std::isfinite(end[1]))
+        return MotionResult::BadArgument;
     const double r0 = std::hypot(centre0, centre1);
     if (r0 <= 0)
         return MotionResult::BadArc;

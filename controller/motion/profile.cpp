@@ -51,14 +51,17 @@ SpeedProfile SpeedProfile::plan(double length, double startSpeed, double endSpee
     const double acc = limits.accel;
     const double dec = limits.decel;
     const double s = limits.srampSeconds;
-    double v0 = std::clamp(startSpeed, 0.0, vmax);
+    // A start above the cruise speed (SPEED lowered during a move) ramps down at decel.
+    double v0 = std::max(0.0, startSpeed);
     double v1 = std::clamp(endSpeed, 0.0, vmax);
     if (p.m_length <= 0 || vmax <= 0) {
         p.m_start = p.m_peak = p.m_end = v0;
         return p;
     }
+    auto firstRate = [&](double peak) { return v0 > peak ? dec : acc; };
     auto fits = [&](double peak) {
-        return rampDistance(v0, peak, acc, s) + rampDistance(peak, v1, dec, s) <= p.m_length;
+        return rampDistance(v0, peak, firstRate(peak), s) + rampDistance(peak, v1, dec, s) <=
+               p.m_length;
     };
     if (!fits(std::max(v0, v1))) {
         // The length cannot take the speed change: lower the end speed when speeding up,
@@ -85,7 +88,10 @@ SpeedProfile SpeedProfile::plan(double length, double startSpeed, double endSpee
         return p;
     }
     double peak = vmax;
-    if (!fits(vmax)) {
+    if (v0 > vmax && !fits(vmax)) {
+        // Too short to settle at the new speed: one ramp from the start to the end.
+        peak = v0;
+    } else if (!fits(vmax)) {
         double lo = std::max(v0, v1);
         double hi = vmax;
         for (int i = 0; i < kBisectionSteps; ++i) {
@@ -97,7 +103,7 @@ SpeedProfile SpeedProfile::plan(double length, double startSpeed, double endSpee
     p.m_start = v0;
     p.m_peak = peak;
     p.m_end = v1;
-    p.m_rampUp = rampTime(v0, peak, acc, s);
+    p.m_rampUp = rampTime(v0, peak, firstRate(peak), s);
     p.m_rampDown = rampTime(peak, v1, dec, s);
     const double rampLength = (v0 + peak) / 2 * p.m_rampUp + (peak + v1) / 2 * p.m_rampDown;
     p.m_cruise = peak > 0 ? std::max(0.0, (p.m_length - rampLength) / peak) : 0;

@@ -263,3 +263,77 @@ TEST(Path, SpMoveUsesForceSpeed)
     EXPECT_NEAR(e.status(0).vpSpeed, 50, 1e-9);
     EXPECT_EQ(e.status(0).mtype, static_cast<int>(MoveType::MoveSp));
 }
+
+TEST(Path, ResumeDuringThePauseRampContinuesSmoothly)
+{
+    MotionEngine e = makeEngine();
+    const int base[] = {0};
+    const double d[] = {100};
+    ASSERT_EQ(e.move(base, d), MotionResult::Ok);
+    runTicks(e, 300);
+    ASSERT_EQ(e.movePause(base), MotionResult::Ok);
+    runTicks(e, 30);
+    ASSERT_EQ(e.moveResume(base), MotionResult::Ok);
+    double prev = e.status(0).dpos;
+    while (e.status(0).idle == 0) {
+        e.tick();
+        EXPECT_GE(e.status(0).dpos, prev); // never runs backwards
+        EXPECT_LE(e.status(0).vpSpeed, 100 + 1e-9);
+        prev = e.status(0).dpos;
+    }
+    EXPECT_EQ(e.status(0).dpos, 100);
+}
+
+TEST(Path, CancelModesChooseWhatStops)
+{
+    struct Case
+    {
+        int mode;
+        double expectedEnd; // three queued moves of 10: where the axis ends up
+        bool exact;
+    };
+    // Mode 0 stops the current move early, the other two run: below 30.
+    // Mode 1 keeps the current move and drops the rest: exactly 10.
+    // Modes 2 and 3 stop everything during the first move: below 10.
+    for (const Case c :
+         {Case{0, 30, false}, Case{1, 10, true}, Case{2, 10, false}, Case{3, 10, false}}) {
+        SCOPED_TRACE(c.mode);
+        MotionEngine e = makeEngine();
+        const int base[] = {0};
+        const double d[] = {10};
+        for (int i = 0; i < 3; ++i)
+            ASSERT_EQ(e.move(base, d), MotionResult::Ok);
+        runTicks(e, 60);
+        ASSERT_EQ(e.cancel(0, c.mode), MotionResult::Ok);
+        runUntilIdle(e, {0});
+        if (c.exact) {
+            EXPECT_EQ(e.status(0).dpos, c.expectedEnd);
+        } else {
+            EXPECT_LT(e.status(0).dpos, c.expectedEnd);
+            EXPECT_GT(e.status(0).dpos, c.expectedEnd - 10);
+        }
+    }
+}
+
+TEST(Path, MoveModifyReversesThroughAStop)
+{
+    MotionEngine e = makeEngine();
+    const int base[] = {0};
+    const double t[] = {100};
+    ASSERT_EQ(e.moveAbs(base, t), MotionResult::Ok);
+    runTicks(e, 300);
+    const double here = e.status(0).dpos;
+    ASSERT_EQ(e.moveModify(0, here - 20), MotionResult::Ok);
+    runUntilIdle(e, {0});
+    EXPECT_EQ(e.status(0).dpos, here - 20);
+}
+
+TEST(Path, MoveModifyOnAnIdleAxisMovesInsteadOfJumping)
+{
+    MotionEngine e = makeEngine();
+    ASSERT_EQ(e.moveModify(0, 5), MotionResult::Ok);
+    e.tick();
+    EXPECT_LT(e.status(0).dpos, 1);
+    runUntilIdle(e, {0});
+    EXPECT_EQ(e.status(0).dpos, 5);
+}

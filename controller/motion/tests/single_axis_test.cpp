@@ -6,11 +6,17 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <string>
 
 using namespace korvan::motion;
 using namespace korvan::motion::testing;
 
 namespace {
+// Sweep size and seed: --sweep-count=N / --sweep-seed=N on the command line, else the
+// environment variables KORVAN_MOTION_SWEEP_COUNT / KORVAN_MOTION_SWEEP_SEED.
+int g_sweepCount = -1;
+long long g_sweepSeed = -1;
+
 int envInt(const char* name, int fallback)
 {
     const char* v = std::getenv(name);
@@ -54,11 +60,12 @@ TEST(SingleAxis, StateWhileMoving)
     EXPECT_EQ(e.status(1).dpos, -30);
 }
 
-// Randomised sweep: KORVAN_MOTION_SWEEP_COUNT moves from seed KORVAN_MOTION_SWEEP_SEED.
+// Randomised sweep over random moves; size and seed as set above.
 TEST(SingleAxis, RandomMovesRespectSpeedAndAcceleration)
 {
-    const int count = envInt("KORVAN_MOTION_SWEEP_COUNT", 150);
-    const unsigned seed = static_cast<unsigned>(envInt("KORVAN_MOTION_SWEEP_SEED", 20261210));
+    const int count = g_sweepCount >= 0 ? g_sweepCount : envInt("KORVAN_MOTION_SWEEP_COUNT", 150);
+    const unsigned seed = static_cast<unsigned>(
+        g_sweepSeed >= 0 ? g_sweepSeed : envInt("KORVAN_MOTION_SWEEP_SEED", 20261210));
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> speed(1, 500), acc(50, 20000), dist(-300, 300),
         unit(0, 1);
@@ -235,6 +242,36 @@ TEST(SingleAxis, CommandsRejectBadArguments)
     EXPECT_EQ(e.connect(0, 1, 0), MotionResult::BadArgument);
 }
 
+TEST(SingleAxis, NonFiniteArgumentsAreRefusedAndLeaveTheAxisAlone)
+{
+    RecordingHost host;
+    MotionEngine e(3, 0.001, &host);
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    const int one[] = {0};
+    const int xy[] = {0, 1};
+    const double bad[] = {nan};
+    const double badXy[] = {1, inf};
+    EXPECT_EQ(e.move(one, bad), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveAbs(xy, badXy), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveModify(0, nan), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveCirc(xy, 1, 1, nan, 0, 0, false, false), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveCirc2(xy, inf, 1, 2, 0, false, false), MotionResult::BadArgument);
+    EXPECT_EQ(e.mspherical(xy, {1, 1, 0}, {nan, 0, 0}, 0, 0, 0, false), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveWait(0, nan), MotionResult::BadArgument);
+    EXPECT_EQ(e.moveAout(0, 1, inf), MotionResult::BadArgument);
+    EXPECT_EQ(e.defpos(one, bad), MotionResult::BadArgument);
+    EXPECT_EQ(e.pswitch(0, 1, 0, 1, 1, nan, 1), MotionResult::BadArgument);
+    EXPECT_EQ(e.connect(1, inf, 0), MotionResult::BadArgument);
+    EXPECT_EQ(e.setNextMoveSpeed(0, nan), MotionResult::BadArgument);
+    runTicks(e, 10);
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_EQ(e.status(a).dpos, 0);
+        EXPECT_EQ(e.status(a).idle, -1);
+    }
+    EXPECT_EQ(e.remainBuffer(0, 1), kBufferDepth);
+}
+
 TEST(SingleAxis, StartSpeedIsUsedFromRest)
 {
     MotionEngine e(1);
@@ -246,4 +283,110 @@ TEST(SingleAxis, StartSpeedIsUsedFromRest)
     EXPECT_GT(e.status(0).vpSpeed, 20);
     runUntilIdle(e, {0});
     EXPECT_EQ(e.status(0).dpos, 10);
+}
+
+TEST(SingleAxis, PulseRateAboveTheMaximumSetsItsBit)
+{
+    MotionEngine e(1);
+    e.parameters(0).units = 100000;
+    e.parameters(0).speed = 200; // 20 MHz of pulses
+    ASSERT_EQ(e.vmove(0, 1), MotionResult::Ok);
+    runTicks(e, 300);
+    EXPECT_TRUE(e.status(0).axisStatus & status_bits::MaxPulseFreq);
+    e.parameters(0).speed = 50;
+    runTicks(e, 300);
+    EXPECT_FALSE(e.status(0).axisStatus & status_bits::MaxPulseFreq);
+}
+
+TEST(SingleAxis, SpeedWrittenDuringAMoveRampsToTheNewSpeed)
+{
+    MotionEngine e = makeEngine();
+    const int base[] = {0};
+    const double t[] = {100};
+    ASSERT_EQ(e.moveAbs(base, t), MotionResult::Ok);
+    runTicks(e, 300);
+    e.parameters(0).speed = 20;
+    double prev = e.status(0).vpSpeed;
+    while (e.status(0).idle == 0) {
+        e.tick();
+        const double v = e.status(0).vpSpeed;
+        EXPECT_LE(prev - v, 1000 * e.period() + 1e-6);
+        EXPECT_LE(v - prev, 1000 * e.period() + 1e-6);
+        prev = v;
+    }
+    EXPECT_EQ(e.status(0).dpos, 100);
+    // Raising it again speeds the next move up.
+    e.parameters(0).speed = 100;
+    const double back[] = {0};
+    ASSERT_EQ(e.moveAbs(base, back), MotionResult::Ok);
+    runTicks(e, 500);
+    EXPECT_NEAR(e.status(0).vpSpeed, -100, 1e-9);
+}
+
+// Randomised sweep over blended paths of lines and arcs on two axes.
+TEST(PathSweep, BlendedPathsRespectVectorSpeedAndEndExactly)
+{
+    const int count = g_sweepCount >= 0 ? g_sweepCount : envInt("KORVAN_MOTION_SWEEP_COUNT", 150);
+    const unsigned seed = static_cast<unsigned>(
+        g_sweepSeed >= 0 ? g_sweepSeed : envInt("KORVAN_MOTION_SWEEP_SEED", 20261210));
+    std::mt19937 rng(seed + 1);
+    std::uniform_real_distribution<double> coord(-100, 100), unit(0, 1);
+    MotionEngine e(2);
+    const int base[] = {0, 1};
+    for (int n = 0; n < count / 10 + 1; ++n) {
+        AxisParameters& p = e.parameters(0);
+        p.speed = 20 + unit(rng) * 300;
+        p.accel = 500 + unit(rng) * 5000;
+        p.decel = p.accel;
+        p.sramp = unit(rng) < 0.5 ? 0 : unit(rng) * 100;
+        p.merge = unit(rng) < 0.7;
+        double endX = e.status(0).dpos;
+        double endY = e.status(1).dpos;
+        for (int k = 0; k < 8; ++k) {
+            if (unit(rng) < 0.6) {
+                endX = coord(rng);
+                endY = coord(rng);
+                const double t[] = {endX, endY};
+                ASSERT_EQ(e.moveAbs(base, t), MotionResult::Ok);
+            } else {
+                const double mx = coord(rng) / 4;
+                const double my = coord(rng) / 4;
+                if (e.moveCirc2(base, mx, my, 2 * mx + my, 2 * my - mx, false, false) ==
+                    MotionResult::Ok) {
+                    endX += 2 * mx + my;
+                    endY += 2 * my - mx;
+                }
+            }
+        }
+        double px = e.status(0).dpos;
+        double py = e.status(1).dpos;
+        int ticks = 0;
+        while (e.status(0).idle == 0 || ticks == 0) {
+            e.tick();
+            ++ticks;
+            const double x = e.status(0).dpos;
+            const double y = e.status(1).dpos;
+            ASSERT_TRUE(std::isfinite(x) && std::isfinite(y)) << "seed " << seed;
+            const double v = std::hypot(x - px, y - py) / e.period();
+            ASSERT_LE(v, p.speed * (1 + 1e-9) + 1e-9) << "seed " << seed << " batch " << n;
+            px = x;
+            py = y;
+            ASSERT_LT(ticks, 10000000);
+        }
+        ASSERT_NEAR(e.status(0).dpos, endX, 1e-9) << "seed " << seed << " batch " << n;
+        ASSERT_NEAR(e.status(1).dpos, endY, 1e-9) << "seed " << seed << " batch " << n;
+    }
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--sweep-count=", 0) == 0)
+            g_sweepCount = std::atoi(a.c_str() + 14);
+        else if (a.rfind("--sweep-seed=", 0) == 0)
+            g_sweepSeed = std::atoll(a.c_str() + 13);
+    }
+    return RUN_ALL_TESTS();
 }
