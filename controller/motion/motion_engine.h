@@ -1,0 +1,336 @@
+#pragma once
+// The servo and motion engine of the virtual controller.
+//
+// tick() advances every axis by one servo period (1 ms by default) without allocating;
+// all storage is sized by the axis count at construction. Commands take the BASE axis
+// list (first axis = lead of the move) and return a MotionResult (codes in
+// motion_types.h). Motion commands are buffered per axis: a move starts when it is at
+// the front of the buffer of every axis it uses, so a DATUM queued behind a MOVE waits.
+//
+// Command semantics in short (see docs/motion.md):
+//   MOVE / MOVEABS / MOVESP / MOVEABSSP  linear move of the BASE axes, vector speed of
+//       the lead axis (SP forms use FORCE_SPEED, STARTMOVE_SPEED, ENDMOVE_SPEED);
+//   MOVEMODIFY  changes the end of the running single-axis move;
+//   VMOVE(dir)  constant speed until CANCEL, SPEED changes apply at once;
+//   CANCEL(0 current, 1 buffered, 2 current and buffered, 3 as 2 at FASTDEC);
+//   RAPIDSTOP   stops every axis at FASTDEC and drops all buffers;
+//   MOVE_PAUSE / MOVE_RESUME  hold and resume the path of the group;
+//   MOVECIRC, MOVECIRC2, MSPHERICAL  arcs (see PathGeometry), MERGE blends moves;
+//   DATUM(0) clears alarms, DATUM(11..19) and DATUM(21, method) home (homing.h);
+//   REGIST(1..13) arms the latch, PSWITCH drives an output inside a position range,
+//   CONNECT(ratio, master) follows the master's demand position until CANCEL.
+
+#include "controller/motion/axis_parameters.h"
+#include "controller/motion/path_geometry.h"
+#include "controller/motion/profile.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace korvan::motion {
+
+inline constexpr int kBufferDepth = 64;
+inline constexpr int kComparatorCount = 16;
+
+// What the engine needs from its host: input inversion and output drivers.
+class MotionHost
+{
+public:
+    virtual ~MotionHost() = default;
+    // INVERT_IN state of an input.
+    virtual bool inputInverted(int input) const = 0;
+    // Drives a digital output (MOVE_OP, PSWITCH).
+    virtual void setOutput(int output, bool state) = 0;
+    // Drives an analogue output (MOVE_AOUT).
+    virtual void setAnalogOutput(int channel, double value) = 0;
+};
+
+// A sensor that is on while the physical position lies in [low, high]; with a period
+// the window repeats every period units.
+struct PositionWindow
+{
+    bool present = false;
+    double low = 0;
+    double high = 0;
+    double period = 0;
+    bool contains(double position) const;
+};
+
+// Sensors wired to one axis, in physical (machine) position units.
+struct AxisSwitches
+{
+    PositionWindow origin;   // drives input DATUM_IN
+    PositionWindow fwdLimit; // drives input FWD_IN
+    PositionWindow revLimit; // drives input REV_IN
+    PositionWindow zPulse;   // encoder index, latched by REGIST and homing
+    PositionWindow r0;       // registration input R0 (input r0Input)
+    PositionWindow r1;       // registration input R1 (input r1Input)
+    int r0Input = -1;
+    int r1Input = -1;
+    bool driveAlarm = false; // drives input ALM_IN and the alarm bits
+};
+
+// Raw and logical sensor states of one axis in the last tick.
+struct AxisSignals
+{
+    bool origin = false;
+    bool fwdLimit = false;
+    bool revLimit = false;
+    bool alarm = false;
+    bool z = false;
+    bool r0 = false;
+    bool r1 = false;
+};
+
+enum class EntryKind : std::uint8_t
+{
+    Path,
+    Velocity,
+    Wait,
+    Output,
+    AnalogOutput,
+    Datum,
+    Connect,
+};
+
+// One queued entry; its data lives in the buffer of its lead axis.
+struct BufferEntry
+{
+    std::uint32_t id = 0;
+    EntryKind kind = EntryKind::Path;
+    MoveType mtype = MoveType::Move;
+    BufferType bufferType = BufferType::Line;
+    int mark = 0;
+    int axisCount = 0;
+    std::array<int, kMaxPathAxes> axes{};
+    PathGeometry geometry;
+    bool absolute = false;
+    double speed = 0;       // vector speed; 0 = the lead axis SPEED
+    double startSpeed = -1; // SP moves: STARTMOVE_SPEED
+    double endSpeed = -1;   // SP moves: ENDMOVE_SPEED
+    int direction = 1;      // VMOVE, homing
+    int mode = 0;           // DATUM mode
+    int number = 0;         // output / channel / master axis
+    double value = 0;       // output value, wait ms, connect ratio
+};
+
+template <typename T> class FixedRing
+{
+public:
+    bool empty() const { return m_size == 0; }
+    int size() const { return m_size; }
+    bool full() const { return m_size == kBufferDepth; }
+    T& front() { return m_items[m_head]; }
+    const T& front() const { return m_items[m_head]; }
+    T& at(int i) { return m_items[(m_head + i) % kBufferDepth]; }
+    const T& at(int i) const { return m_items[(m_head + i) % kBufferDepth]; }
+    void push(const T& item)
+    {
+        m_items[(m_head + m_size) % kBufferDepth] = item;
+        ++m_size;
+    }
+    void popFront()
+    {
+        m_head = (m_head + 1) % kBufferDepth;
+        --m_size;
+    }
+    void clear() { m_head = m_size = 0; }
+    // Keeps the first n entries.
+    void truncate(int n) { m_size = n < m_size ? n : m_size; }
+
+private:
+    std::array<T, kBufferDepth> m_items{};
+    int m_head = 0;
+    int m_size = 0;
+};
+
+struct EntryRef
+{
+    std::uint32_t id = 0;
+    int lead = 0;
+};
+
+// Execution state of the entry at the front of a lead axis's buffer.
+struct Activity
+{
+    bool active = false;
+    bool paused = false;
+    bool stopping = false;
+    double stopRate = 0;
+    double t = 0;     // seconds into the profile
+    double s = 0;     // path length covered
+    double speed = 0; // current path speed
+    SpeedProfile profile;
+    double elapsed = 0; // waits
+};
+
+enum class HomingPhase : std::uint8_t
+{
+    None,
+    Search,   // fast towards the origin
+    Escape,   // found from the wrong side: run through it, then search again
+    Settle,   // ramp down, then the next phase
+    BackOff,  // creep away until the origin turns off
+    Approach, // creep towards the origin until it turns on
+    ZSeek,    // creep until the Z pulse
+};
+
+struct HomingState
+{
+    HomingPhase phase = HomingPhase::None;
+    int mode = 0;
+    int searchDir = 1;
+    int creepDir = -1;
+    HomingPhase next = HomingPhase::None; // after Settle
+    bool seenOn = false;
+    bool reversed = false;
+    bool zAfterBackOff = false;
+    bool approachAfterBackOff = false;
+    double velocity = 0; // signed, units/s
+};
+
+struct RegistState
+{
+    int mode = 0;
+    bool armed = false;
+};
+
+struct Comparator
+{
+    bool enabled = false;
+    int axis = 0;
+    int output = 0;
+    bool state = true;
+    double low = 0;
+    double high = 0;
+    bool driving = false;
+};
+
+class MotionEngine
+{
+public:
+    // Creates the engine with axisCount axes and the servo period in seconds.
+    explicit MotionEngine(int axisCount, double periodSeconds = 0.001, MotionHost* host = nullptr);
+
+    int axisCount() const { return static_cast<int>(m_axes.size()); }
+    double period() const { return m_period; }
+    // Advances every axis by one servo period.
+    void tick();
+
+    // Parameters, status and sensors of one axis (axis must be valid).
+    AxisParameters& parameters(int axis) { return m_axes[axis].params; }
+    const AxisParameters& parameters(int axis) const { return m_axes[axis].params; }
+    const AxisStatus& status(int axis) const { return m_axes[axis].status; }
+    AxisSwitches& switches(int axis) { return m_axes[axis].switches; }
+    const AxisSignals& signals(int axis) const { return m_axes[axis].signals; }
+    // Physical position of the axis (unchanged by DEFPOS, DPOS= and homing).
+    double physicalPosition(int axis) const;
+    // State of an input driven by an axis sensor after inversion; false when no sensor
+    // is wired to it (wired tells which).
+    bool inputState(int input, bool* wired = nullptr) const;
+    bool validAxis(int axis) const { return axis >= 0 && axis < axisCount(); }
+
+    // Motion commands; base is the BASE list, its first axis leads.
+    MotionResult move(std::span<const int> base, std::span<const double> distances);
+    MotionResult moveAbs(std::span<const int> base, std::span<const double> positions);
+    MotionResult moveSp(std::span<const int> base, std::span<const double> distances);
+    MotionResult moveAbsSp(std::span<const int> base, std::span<const double> positions);
+    MotionResult moveModify(int axis, double position);
+    MotionResult vmove(int axis, int direction);
+    MotionResult moveCirc(std::span<const int> base, double end0, double end1, double centre0,
+                          double centre1, int direction, bool absolute, bool sp);
+    MotionResult moveCirc2(std::span<const int> base, double mid0, double mid1, double end0,
+                           double end1, bool absolute, bool sp);
+    // MSPHERICAL: end (e), middle (m), mode 0 arc / 2 full circle; extra4 and extra5 move
+    // the fourth and fifth BASE axes linearly.
+    MotionResult mspherical(std::span<const int> base, const std::array<double, 3>& end,
+                            const std::array<double, 3>& middle, int mode, double extra4,
+                            double extra5, bool sp);
+    MotionResult moveOp(int lead, int output, int value);
+    MotionResult moveWait(int lead, double milliseconds);
+    MotionResult moveAout(int lead, int channel, double value);
+    // Speed of the next buffered move of the axis (Move_Para(Speed, axis, value)).
+    MotionResult setNextMoveSpeed(int axis, double speed);
+    MotionResult cancel(int axis, int mode);
+    MotionResult rapidStop(int mode);
+    MotionResult movePause(std::span<const int> base);
+    MotionResult moveResume(std::span<const int> base);
+    MotionResult defpos(std::span<const int> base, std::span<const double> positions);
+    MotionResult setDpos(int axis, double position);
+    MotionResult setMpos(int axis, double position);
+    MotionResult datum(int axis, int mode);
+    MotionResult datumDrive(int axis, int method);
+    MotionResult regist(int axis, int mode);
+    MotionResult pswitch(int number, int enable, int axis, int output, int state, double pos1,
+                         double pos2);
+    MotionResult connect(int axis, double ratio, int master);
+    MotionResult setAxisEnable(int axis, bool enable);
+    MotionResult driveClear(int axis);
+    MotionResult setStopReason(int axis, std::uint32_t value);
+    MotionResult setRatio(int axis, bool encoder, int first, int second);
+
+    // REMAIN_BUFFER(type) of an axis, -1 for an unknown type.
+    int remainBuffer(int axis, int type) const;
+
+private:
+    struct Axis
+    {
+        AxisParameters params;
+        AxisStatus status;
+        AxisSwitches switches;
+        AxisSignals signals;
+        FixedRing<EntryRef> refs;
+        FixedRing<BufferEntry> owned;
+        Activity activity;
+        HomingState homing;
+        RegistState regist;
+        double prevDpos = 0;
+        double prevMpos = 0;
+        double physicalOffset = 0; // physical = mpos + offset
+        double nextMoveSpeed = 0;
+        AxisVector bufferedEnd{}; // unused for non-lead axes
+    };
+
+    MotionResult checkBase(std::span<const int> base) const;
+    MotionResult queuePath(std::span<const int> base, const AxisVector& delta, MoveType type,
+                           bool absolute, bool sp);
+    MotionResult queueArc(std::span<const int> base, PathGeometry geometry, MoveType type, bool sp);
+    MotionResult push(BufferEntry& entry);
+    double queuedEnd(int axis) const;
+    AxisVector startOf(const BufferEntry& entry) const;
+    void startReadyEntries();
+    bool entryReady(int lead) const;
+    void activate(int lead);
+    void advance(int lead);
+    void advancePath(int lead, BufferEntry& entry);
+    void advanceVelocity(int lead, BufferEntry& entry);
+    void finish(int lead);
+    double junctionSpeed(int lead, const BufferEntry& entry) const;
+    double pathSpeed(const BufferEntry& entry) const;
+    ProfileLimits limitsFor(const BufferEntry& entry) const;
+    double decelOf(int axis) const;
+    double fastDecelOf(int axis) const;
+    void beginStop(int lead, double rate);
+    void dropBuffered(int axis, bool includeActive);
+    void applyConnect(int lead, const BufferEntry& entry);
+    void updateFeedback(int axis);
+    void updateSignals(int axis);
+    void checkLimits(int axis);
+    void updateRegistration(int axis, const AxisSignals& before);
+    void updateComparators();
+    void updateStatus(int axis);
+    bool homingStep(int axis, BufferEntry& entry, const AxisSignals& before);
+    void startHoming(int axis, BufferEntry& entry);
+    void finishHoming(int axis, bool found, double edgePhysical);
+    bool edge(const PositionWindow& w, double p0, double p1, bool rising, double& at) const;
+
+    std::vector<Axis> m_axes;
+    std::array<Comparator, kComparatorCount> m_comparators{};
+    double m_period;
+    MotionHost* m_host;
+    std::uint32_t m_nextId = 1;
+};
+
+} // namespace korvan::motion

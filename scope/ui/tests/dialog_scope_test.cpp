@@ -1,0 +1,167 @@
+#include "platform/ui/file_dialogs.h"
+#include "platform/ui/message_box.h"
+#include "scope/core/tests/fake_scope_link.h"
+#include "scope/render/scope_show.h"
+#include "scope/ui/dialog_scope.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+
+using namespace korvan::scope;
+using korvan::platform::MessageAnswer;
+
+class DialogScopeTest : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::filesystem::path ini() const { return (m_dir.path() + "/Wavora.INI").toStdString(); }
+
+    QPushButton* button(CDialogScope& panel, const QString& caption)
+    {
+        for (auto* b : panel.findChildren<QPushButton*>())
+            if (b->text() == caption)
+                return b;
+        return nullptr;
+    }
+
+private slots:
+    void init() { std::filesystem::remove(ini()); }
+
+    void creationReadsTheSettingsFile()
+    {
+        {
+            std::ofstream out(ini());
+            out << "[Scope]\nChannels=3\nScale1=500\nName2=MPOS\nXScale=4\nSHOW0=0\n";
+        }
+        testing::FakeScopeLink link;
+        ControllerSpec spec;
+        CDialogScope panel(link, spec, ScopeSettingsFile(ini()));
+        QCOMPARE(panel.settings().channelCount, 3);
+        QCOMPARE(panel.channels()[1].scale, 500.0F);
+        QCOMPARE(panel.channels()[2].source, std::string("MPOS"));
+        QVERIFY(!panel.channels()[0].shown);
+        QCOMPARE(panel.settings().horizontalScale, 10.0); // the box rule raises 4 to 10
+        QCOMPARE(panel.display()->input().scales[1], 500.0F);
+    }
+
+    void startTriggerPollStop()
+    {
+        korvan::platform::ScriptedMessageBoxes boxes;
+        testing::FakeScopeLink link;
+        ControllerSpec spec;
+        CDialogScope panel(link, spec, ScopeSettingsFile(ini()));
+        panel.resize(1290, 500);
+        panel.startCapture();
+        QVERIFY(panel.engine().state().running);
+        QVERIFY2(std::find(link.commands.begin(), link.commands.end(),
+                           "SCOPE(1,1,8000,9999,VP_SPEED(0),VP_SPEED(1))") != link.commands.end(),
+                 link.commands.empty() ? "" : link.commands.back().c_str());
+        QVERIFY(!button(panel, QStringLiteral("设置"))->isEnabled());
+        panel.manualTrigger();
+        link.produce(400);
+        panel.pollTick();
+        QCOMPARE(panel.record().total, 400);
+        QCOMPARE(panel.record().sample(1, 399), testing::FakeScopeLink::value(1, 399));
+        panel.importData();
+        QCOMPARE(boxes.texts().last(), QStringLiteral("导入前需要停止示波！"));
+        panel.stopCapture();
+        QVERIFY(button(panel, QStringLiteral("设置"))->isEnabled());
+        QCOMPARE(link.commands.back(), std::string("SCOPE(0)"));
+        // The Start keys were written.
+        ScopeSettings back;
+        ScopeSettingsFile(ini()).readSettings(back);
+        QCOMPARE(back.channelCount, 2);
+    }
+
+    void exportThenImportReproducesTheRecord()
+    {
+        korvan::platform::ScriptedMessageBoxes boxes;
+        korvan::platform::ScriptedFileDialogs files;
+        testing::FakeScopeLink link;
+        ControllerSpec spec;
+        CDialogScope panel(link, spec, ScopeSettingsFile(ini()));
+        panel.exportData();
+        QCOMPARE(boxes.texts().last(), QStringLiteral("没有导出数据！"));
+
+        panel.startCapture();
+        panel.manualTrigger();
+        link.produce(300);
+        panel.pollTick();
+        panel.stopCapture();
+        const QString path = m_dir.path() + "/Scope.txt";
+        files.chooseNext(path);
+        panel.exportData();
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(files.requests().back().defaultExtension, QStringLiteral(".txt"));
+
+        testing::FakeScopeLink other;
+        CDialogScope fresh(other, spec, ScopeSettingsFile(ini()));
+        files.chooseNext(path);
+        boxes.answerNext(MessageAnswer::Yes);
+        fresh.importData();
+        QCOMPARE(boxes.texts().last(), QStringLiteral("是否导入参数？"));
+        QCOMPARE(fresh.record().total, 300);
+        QCOMPARE(fresh.record().traces[1].label, std::string("VP_SPEED(1)"));
+        for (int s = 0; s < 300; ++s)
+            QCOMPARE(fresh.record().sample(0, s), panel.record().sample(0, s));
+    }
+
+    void importAppliesHeaderRules()
+    {
+        korvan::platform::ScriptedMessageBoxes boxes;
+        korvan::platform::ScriptedFileDialogs files;
+        const QString path = m_dir.path() + "/header.txt";
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("XScale=5.500000\r\nChannel Num=9\r\nPara3\t7\tMPOS\t1.500000\t200.000000\r\n"
+                    "\r\nA(0)\tB(1)\t\r\n1\t2\t");
+        }
+        testing::FakeScopeLink link;
+        ControllerSpec spec;
+        CDialogScope panel(link, spec, ScopeSettingsFile(ini()));
+        files.chooseNext(path);
+        boxes.answerNext(MessageAnswer::Yes);
+        panel.importData();
+        QCOMPARE(panel.settings().horizontalScale, 10.0);
+        QCOMPARE(panel.settings().channelCount, 8);
+        QCOMPARE(panel.channels()[3].source, std::string("MPOS"));
+        QCOMPARE(panel.channels()[3].offset, 1.0F);
+        QCOMPARE(panel.channels()[3].scale, 200.0F);
+        QCOMPARE(panel.record().channelCount, 2);
+        ScopeChannels stored;
+        ScopeSettingsFile(ini()).readChannels(stored);
+        QCOMPARE(stored[3].offset, 1.0F);
+    }
+
+    void dragMovesTheView()
+    {
+        testing::FakeScopeLink link;
+        ControllerSpec spec;
+        CDialogScope panel(link, spec, ScopeSettingsFile(ini()));
+        panel.resize(1290, 500);
+        panel.findChildren<QLineEdit*>().first()->setText(QStringLiteral("200"));
+        panel.display()->input().view.viewStart = 150;
+        CScopeShow* display = panel.display();
+        QTest::mousePress(display, Qt::LeftButton, {}, QPoint(300, 200));
+        QMouseEvent move(QEvent::MouseMove, QPointF(350, 200),
+                         display->mapToGlobal(QPointF(350, 200)), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(display, &move);
+        QCOMPARE(display->input().view.viewStart, 50);
+        QMouseEvent again(QEvent::MouseMove, QPointF(400, 200),
+                          display->mapToGlobal(QPointF(400, 200)), Qt::NoButton, Qt::LeftButton,
+                          {});
+        QApplication::sendEvent(display, &again);
+        QCOMPARE(display->input().view.viewStart, 0);
+        QTest::mouseRelease(display, Qt::LeftButton, {}, QPoint(400, 200));
+    }
+};
+
+QTEST_MAIN(DialogScopeTest)
+#include "dialog_scope_test.moc"

@@ -1,0 +1,37 @@
+// The AxisPort of the program: the command library's base operations and
+// block readers on one connection's handle.
+#pragma once
+
+#include "link/korvan.h"
+#include "workbench/axis/axis_port.h"
+
+namespace korvan::axis {
+
+class LinkAxisPort final : public AxisPort
+{
+public:
+    /// The handle is not owned; a null handle makes every call fail.
+    explicit LinkAxisPort(ControllerHandle handle) : m_handle(handle) {}
+
+    int execute(std::string_view command, std::string* reply) final;
+    int direct(std::string_view command, std::string* reply) final;
+    std::optional<ControllerCounts> specification() final;
+    std::vector<ChildCardInputs> childCards() final;
+    std::optional<std::uint32_t> hardId() final;
+    int readBlock(std::string_view name, std::span<float> out) final;
+    int readRange(std::string_view name, int start, std::span<float> out) final;
+    int readStepRatios(std::span<float> first, std::span<float> second) final;
+    int readEncoderRatios(std::span<float> first, std::span<float> second) final;
+    int writeValues(std::string_view name, int start, std::span<const float> values) final;
+
+private:
+    int readRatios(bool step, std::span<float> first, std::span<float> second);
+    ControllerHandle m_handle;
+};
+
+/// Reads the STEP_RATIO (step) or ENCODER_RATIO section of a "?*SET" reply,
+/// "a~b c~d ...", into pairs; 30001 when the section is missing or out of order.
+int ParseRatioSection(const std::string& reply, bool step, std::span<float> first,
+                      std::span<float> second);
+
+} // namespace korvan::axis
