@@ -1,5 +1,7 @@
 #include "workbench/shell/connect_logic.h"
 
+#include "link/com_ports.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
@@ -53,14 +55,9 @@ bool serialPortPresent(int port)
 {
     if (port < 1)
         return false;
-    if (const char* dir = std::getenv("KORVAN_COM_DIR"); dir && *dir) {
-        const std::filesystem::path mapped =
-            std::filesystem::path(dir) / ("COM" + std::to_string(port));
-        std::error_code error;
-        if (std::filesystem::exists(mapped, error))
-            return openable(mapped.string());
-    }
-    return openable("/dev/ttyS" + std::to_string(port - 1));
+    const std::optional<std::filesystem::path> device =
+        link::comPortPath(static_cast<unsigned>(port));
+    return device && openable(device->string());
 }
 
 ConnectLogic::ConnectLogic(AppState& state, ConnectionRegistry& registry,

@@ -7,6 +7,7 @@
 #include "workbench/shell/main_frame.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char* argv[])
 {
@@ -18,6 +19,9 @@ int main(int argc, char* argv[])
 
     korvan::platform::AppProfile profile = korvan::platform::AppProfile::workbench();
     korvan::shell::CMainFrame frame(korvan::shell::theAppState(), profile);
+    // Without a window manager a maximise request does nothing; start at full size.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frame.setGeometry(screen->availableGeometry());
     frame.showMaximized();
     return QApplication::exec();
 }
