@@ -1,5 +1,8 @@
 #include "workbench/shell/controller_queries.h"
 
+#include "cmdlib/execute.h"
+#include "cmdlib/parse.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -9,60 +12,30 @@ namespace korvan::shell {
 namespace {
 
 constexpr int32_t kEmptyReply = 30000;
-constexpr int32_t kNotNumeric = 30001;
 constexpr int32_t kInvalidArgument = 30002;
-
-bool startsNumber(char c)
-{
-    return (c >= '0' && c <= '9') || c == '-';
-}
-
-template <typename T> int32_t parseList(const char* text, int count, T* out)
-{
-    if (!text || !out || count < 0)
-        return kInvalidArgument;
-    const char* p = text;
-    while (*p == ' ')
-        ++p;
-    if (!startsNumber(*p))
-        return kNotNumeric;
-    for (int i = 0; i < count; ++i) {
-        while (*p == ' ' || *p == '\t')
-            ++p;
-        if (*p == '\0' || *p == '\n' || *p == '\r' || !startsNumber(*p))
-            return 0;
-        char* end = nullptr;
-        const double value = std::strtod(p, &end);
-        if (end == p)
-            return kNotNumeric;
-        out[i] = static_cast<T>(value);
-        p = end;
-    }
-    return 0;
-}
 
 } // namespace
 
 int32_t executeCommand(ControllerHandle handle, const std::string& command, char* reply,
                        uint32_t capacity)
 {
-    return VXC_Execute(handle, command.c_str(), 1000, reply, capacity);
+    return cmd::ExecuteCommand(handle, command.c_str(), reply, capacity);
 }
 
 int32_t executeDirect(ControllerHandle handle, const std::string& command, char* reply,
                       uint32_t capacity)
 {
-    return VXC_DirectCommand(handle, command.c_str(), reply, capacity);
+    return cmd::ExecuteDirect(handle, command.c_str(), reply, capacity);
 }
 
 int32_t parseIntList(const char* text, int count, int32_t* out)
 {
-    return parseList(text, count, out);
+    return cmd::ParseIntList(text, count, out);
 }
 
 int32_t parseFloatList(const char* text, int count, float* out)
 {
-    return parseList(text, count, out);
+    return cmd::ParseFloatList(text, count, out);
 }
 
 int32_t readPwmCount(ControllerHandle handle, int32_t& count)

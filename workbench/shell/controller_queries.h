@@ -1,7 +1,7 @@
-// The few controller commands the shell itself sends, built and parsed as
-// the command library builds them: the buffered and direct base operations,
-// the "?*MAX" PWM count, the "?Sys_version" probe, named values, range
-// blocks and the fields of the two information records it reads.
+// The few controller commands the shell itself sends, through the command
+// library's base operations and value-list parser: the "?*MAX" PWM count, the
+// "?Sys_version" probe, named values, range blocks and the fields of the two
+// information records the shell reads.
 #pragma once
 
 #include "link/korvan.h"
@@ -14,10 +14,10 @@ namespace korvan::shell {
 /// The standard reply capacity.
 inline constexpr uint32_t kReplyCapacity = 2048;
 
-/// The buffered base operation: VXC_Execute with 1000 ms.
+/// The buffered base operation (ExecuteCommand).
 int32_t executeCommand(ControllerHandle handle, const std::string& command, char* reply,
                        uint32_t capacity);
-/// The direct base operation: VXC_DirectCommand.
+/// The direct base operation (ExecuteDirect).
 int32_t executeDirect(ControllerHandle handle, const std::string& command, char* reply,
                       uint32_t capacity);
 
