@@ -180,6 +180,9 @@ std::optional<int> lostcountLine(std::string_view line)
     if (digits.empty() || !std::isdigit(static_cast<unsigned char>(digits[0])))
         return std::nullopt;
     const long number = std::strtol(digits.c_str(), nullptr, 10);
+    // Lines count from 1; a 0 names no line of the program.
+    if (number < 1)
+        return std::nullopt;
     return static_cast<int>(number - 1);
 }
 

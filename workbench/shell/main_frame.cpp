@@ -84,6 +84,9 @@ CMainFrame::CMainFrame(AppState& state, platform::AppProfile& profile, QWidget* 
     outer->addWidget(m_column);
     outer->setStretchFactor(1, 1);
     outer->setSizes({kTreeWidth, 10000});
+    // Dragging a bar shows a tracker; the panes follow on release.
+    m_column->setOpaqueResize(false);
+    outer->setOpaqueResize(false);
     m_column->setStretchFactor(0, 1);
     m_column->setSizes({10000, kConsoleHeight});
     setCentralWidget(outer);

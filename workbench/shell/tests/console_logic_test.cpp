@@ -114,6 +114,7 @@ TEST(Lostcount, NumberAfterTheWordGivesTheZeroBasedLine)
     EXPECT_FALSE(lostcountLine("Lostcount: 5").has_value());
     EXPECT_FALSE(lostcountLine("lostcount:5").has_value());
     EXPECT_FALSE(lostcountLine("Lostcount:").has_value());
+    EXPECT_FALSE(lostcountLine("Lostcount:0").has_value());
 }
 
 class ConsoleSessionTest : public ::testing::Test
