@@ -54,8 +54,14 @@ QString languageText(const char* section, const QString& key)
 
 void SetControlCaption(QWidget* view, int controlId, const char* section, const char* key)
 {
+    SetControlCaption(view, controlId, section, key, theAppState());
+}
+
+void SetControlCaption(QWidget* view, int controlId, const char* section, const char* key,
+                       const AppState& state)
+{
     if (QWidget* control = findControl(view, controlId))
-        setCaption(control, languageText(section, QString::fromUtf8(key)));
+        setCaption(control, QString::fromStdString(Localizer(state).lookup(section, key)));
 }
 
 } // namespace korvan::shell

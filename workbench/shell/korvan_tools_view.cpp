@@ -15,6 +15,14 @@ namespace {
 constexpr std::array<int, 5> kImageResources{324, 325, 326, 328, 327};
 constexpr int kDataRole = Qt::UserRole;
 
+// A fresh branch is shown with its groups open.
+void expandBranch(QTreeWidgetItem* connection)
+{
+    connection->setExpanded(true);
+    for (int i = 0; i < connection->childCount(); ++i)
+        connection->child(i)->setExpanded(true);
+}
+
 } // namespace
 
 CKorvanToolsView::CKorvanToolsView(AppState& state, ConnectionMessenger& frame, QWidget* parent)
@@ -92,7 +100,7 @@ void CKorvanToolsView::AddConnection(int slot)
     m_branchItems = {item};
     buildBranch(connection, slot, 0, *this);
     m_branchItems.clear();
-    item->setExpanded(true);
+    expandBranch(item);
     m_handleSelection = handling;
 }
 
@@ -109,7 +117,7 @@ void CKorvanToolsView::RefreshConnection(int slot)
         m_branchItems = {item};
         buildBranch(m_state.slots[static_cast<std::size_t>(slot)], slot, 0, *this);
         m_branchItems.clear();
-        item->setExpanded(true);
+        expandBranch(item);
         m_handleSelection = handling;
         return;
     }

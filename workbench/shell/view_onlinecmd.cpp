@@ -57,9 +57,9 @@ void View_OnlineCmd::showEvent(QShowEvent* event)
     if (m_shown)
         return;
     m_shown = true;
-    SetControlCaption(this, 1004, "OnlineCmd", "IDC_STATIC_ONLINE");
-    SetControlCaption(this, 1006, "OnlineCmd", "IDC_BUTTON_SEMDCMD");
-    SetControlCaption(this, 1007, "OnlineCmd", "IDC_BUTTON_CLEAR");
+    SetControlCaption(this, 1004, "OnlineCmd", "IDC_STATIC_ONLINE", m_state);
+    SetControlCaption(this, 1006, "OnlineCmd", "IDC_BUTTON_SEMDCMD", m_state);
+    SetControlCaption(this, 1007, "OnlineCmd", "IDC_BUTTON_CLEAR", m_state);
     m_timer.start();
 }
 

@@ -63,6 +63,8 @@ private Q_SLOTS:
         QCOMPARE(frame.statusPane(2)->text(), address + " 运行");
 
         View_OnlineCmd* console = frame.console();
+        frame.show();
+        QCOMPARE(qobject_cast<QLabel*>(findControl(console, 1004))->text(), QString("在线命令："));
         console->commandLine()->setText("?DPOS(0)");
         console->send();
         QCOMPARE(console->output()->toPlainText(), QString(">>?DPOS(0)\n12.5000\n"));
