@@ -97,7 +97,12 @@ void setFileDialogService(FileDialogService* service)
     installed() = service;
 }
 
-ScriptedFileDialogs::ScriptedFileDialogs()
+FileDialogService* installedFileDialogService()
+{
+    return installed();
+}
+
+ScriptedFileDialogs::ScriptedFileDialogs() : m_previous(installedFileDialogService())
 {
     setFileDialogService(this);
 }
@@ -105,7 +110,7 @@ ScriptedFileDialogs::ScriptedFileDialogs()
 ScriptedFileDialogs::~ScriptedFileDialogs()
 {
     if (installed() == this)
-        setFileDialogService(nullptr);
+        setFileDialogService(m_previous);
 }
 
 std::optional<QString> ScriptedFileDialogs::choose(QWidget*, const FileDialogRequest& request)

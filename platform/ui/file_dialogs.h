@@ -56,6 +56,8 @@ QStringList qtNameFilters(const QString& classicFilter);
 
 /// Replaces the service for the whole process (nullptr restores the real one).
 void setFileDialogService(FileDialogService* service);
+/// The installed service, nullptr for the real one.
+FileDialogService* installedFileDialogService();
 
 // Records every request; answers from the queue, cancel when it is empty.
 class ScriptedFileDialogs final : public FileDialogService
@@ -75,6 +77,7 @@ public:
     const std::vector<FileDialogRequest>& requests() const { return m_requests; }
 
 private:
+    FileDialogService* m_previous = nullptr; // restored on destruction
     std::deque<std::optional<QString>> m_answers;
     std::vector<FileDialogRequest> m_requests;
 };

@@ -104,7 +104,12 @@ void setMessageBoxService(MessageBoxService* service)
     installed() = service;
 }
 
-ScriptedMessageBoxes::ScriptedMessageBoxes()
+MessageBoxService* installedMessageBoxService()
+{
+    return installed();
+}
+
+ScriptedMessageBoxes::ScriptedMessageBoxes() : m_previous(installedMessageBoxService())
 {
     setMessageBoxService(this);
 }
@@ -112,7 +117,7 @@ ScriptedMessageBoxes::ScriptedMessageBoxes()
 ScriptedMessageBoxes::~ScriptedMessageBoxes()
 {
     if (installed() == this)
-        setMessageBoxService(nullptr);
+        setMessageBoxService(m_previous);
 }
 
 MessageAnswer ScriptedMessageBoxes::show(QWidget*, const MessageRequest& request)

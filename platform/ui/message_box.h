@@ -61,6 +61,8 @@ MessageAnswer MessageBox(QWidget* parent, const QString& text, const QString& ti
 
 /// Replaces the service for the whole process (nullptr restores the real one).
 void setMessageBoxService(MessageBoxService* service);
+/// The installed service, nullptr for the real one.
+MessageBoxService* installedMessageBoxService();
 
 // Records every request; answers from the queue, else the first button.
 class ScriptedMessageBoxes final : public MessageBoxService
@@ -82,6 +84,7 @@ public:
     void clear() { m_requests.clear(); }
 
 private:
+    MessageBoxService* m_previous = nullptr; // restored on destruction
     std::deque<MessageAnswer> m_answers;
     std::vector<MessageRequest> m_requests;
 };

@@ -40,7 +40,12 @@ void setShellOpenerService(ShellOpenerService* service)
     installed() = service;
 }
 
-RecordingShellOpener::RecordingShellOpener()
+ShellOpenerService* installedShellOpenerService()
+{
+    return installed();
+}
+
+RecordingShellOpener::RecordingShellOpener() : m_previous(installedShellOpenerService())
 {
     setShellOpenerService(this);
 }
@@ -48,7 +53,7 @@ RecordingShellOpener::RecordingShellOpener()
 RecordingShellOpener::~RecordingShellOpener()
 {
     if (installed() == this)
-        setShellOpenerService(nullptr);
+        setShellOpenerService(m_previous);
 }
 
 bool RecordingShellOpener::open(const QString& target)

@@ -21,6 +21,8 @@ bool shellOpen(const QString& target);
 
 /// Replaces the service for the whole process (nullptr restores the real one).
 void setShellOpenerService(ShellOpenerService* service);
+/// The installed service, nullptr for the real one.
+ShellOpenerService* installedShellOpenerService();
 
 // Records every target and reports the configured outcome.
 class RecordingShellOpener final : public ShellOpenerService
@@ -37,6 +39,7 @@ public:
     void setOutcome(bool succeeds) { m_succeeds = succeeds; }
 
 private:
+    ShellOpenerService* m_previous = nullptr; // restored on destruction
     std::vector<QString> m_opened;
     bool m_succeeds = true;
 };

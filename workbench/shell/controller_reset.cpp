@@ -1,0 +1,21 @@
+#include "workbench/shell/controller_reset.h"
+
+#include "workbench/shell/controller_queries.h"
+
+#include <array>
+
+namespace korvan::shell {
+
+ResetOutcome resetController(const AppState& state)
+{
+    const ControllerHandle handle = state.connectionCount > 0 ? state.currentHandle() : nullptr;
+    const std::array<float, 100> zeros{};
+    if (VXC_FlashWritef(handle, 0, 100, zeros.data()) != 0)
+        return ResetOutcome::Failed;
+    std::array<char, kReplyCapacity> reply{};
+    if (executeCommand(handle, "reboot", reply.data(), kReplyCapacity) != 0)
+        return ResetOutcome::Failed;
+    return ResetOutcome::Rebooted;
+}
+
+} // namespace korvan::shell

@@ -1,0 +1,27 @@
+// korvan-tools: the Korvan Tools workbench.
+#include "platform/core/app_profile.h"
+#include "platform/ui/fonts.h"
+#include "workbench/shell/app_state.h"
+#include "workbench/shell/korvan_tools_view.h"
+#include "workbench/shell/localisation.h"
+#include "workbench/shell/main_frame.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvan Tools"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Korvan Tools"));
+    QApplication::setFont(korvan::platform::dialogFont());
+    korvan::shell::LanguageFiles::setProgramDir(QApplication::applicationDirPath().toStdString());
+
+    korvan::platform::AppProfile profile = korvan::platform::AppProfile::workbench();
+    korvan::shell::CMainFrame frame(korvan::shell::theAppState(), profile);
+    // Without a window manager a maximise request does nothing; start at full size.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frame.setGeometry(screen->availableGeometry());
+    frame.showMaximized();
+    return QApplication::exec();
+}

@@ -1,0 +1,120 @@
+// CMainFrame: the workbench's top-level window with the tree, the tool pane
+// and the console, the menu, the status bar with its poll, and the receiver
+// of WM_CONNECTION.
+#pragma once
+
+#include "workbench/shell/app_state.h"
+#include "workbench/shell/connection_messenger.h"
+
+#include <QMainWindow>
+#include <QSplitter>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+
+class QLabel;
+class QMenu;
+class QAction;
+
+namespace korvan::platform {
+class AppProfile;
+}
+
+namespace korvan::shell {
+
+class CKorvanToolsView;
+class View_OnlineCmd;
+
+// The inner splitter with its fixed colours: grey bars with a black frame.
+class MySplitter final : public QSplitter
+{
+    Q_OBJECT
+
+public:
+    explicit MySplitter(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+protected:
+    QSplitterHandle* createHandle() final;
+};
+
+/// The kinds of view the upper right pane shows.
+enum class RightViewKind : int
+{
+    Tabs = 1,
+    IoStatus = 7,
+    EcatNode = 8,
+    SingleAxis = 9
+};
+
+class CMainFrame final : public QMainWindow, public ConnectionMessenger
+{
+    Q_OBJECT
+
+public:
+    using ViewFactory = std::function<QWidget*(QWidget* parent)>;
+    using ViewAction = std::function<void(QWidget* view, const ConnectionParam& param)>;
+
+    CMainFrame(AppState& state, platform::AppProfile& profile, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    /// WM_CONNECTION: handled before it returns.
+    void send(ConnectionCode code, const ConnectionParam& param) final;
+
+    /// Tool views register how they are made and what a code does to them.
+    void setViewFactory(RightViewKind kind, ViewFactory factory);
+    void setViewAction(ConnectionCode code, ViewAction action);
+
+    /// One tick of the status poll.
+    void pollStatus();
+    /// Runs a menu command by its id.
+    void runCommand(int commandId);
+
+    CKorvanToolsView* treeView() const { return m_tree; }
+    View_OnlineCmd* console() const { return m_console; }
+    QLabel* statusPane(int index) const;
+    RightViewKind rightViewKind() const { return m_rightKind; }
+    QWidget* rightView() const { return m_rightView; }
+    QSplitter* rightColumn() const { return m_column; }
+    bool consoleShown() const { return m_consoleShown; }
+    QAction* action(int commandId) const;
+    /// Delay before reconnecting after a reset (tests shorten it).
+    void setRebootWait(int ms) { m_rebootWaitMs = ms; }
+    /// The help file a help command opens (".\Trelkit.chm" or the HTML manual).
+    static QString helpTarget(int commandId);
+
+protected:
+    void closeEvent(QCloseEvent* event) final;
+
+private:
+    void buildMenu();
+    void RenameMenu();
+    void buildStatusBar();
+    void switchRightView(RightViewKind kind);
+    void toggleConsole();
+    void resetController();
+    void switchLanguage(int language);
+    void showAbout();
+    void openHelp(int commandId);
+
+    AppState& m_state;
+    platform::AppProfile& m_profile;
+    CKorvanToolsView* m_tree = nullptr;
+    View_OnlineCmd* m_console = nullptr;
+    MySplitter* m_column = nullptr;
+    QWidget* m_rightPane = nullptr;
+    QWidget* m_rightView = nullptr;
+    RightViewKind m_rightKind = RightViewKind::Tabs;
+    bool m_consoleShown = true;
+    QList<int> m_savedSizes;
+    QTimer m_statusTimer;
+    std::map<int, QAction*> m_actions;
+    std::vector<QMenu*> m_menus;
+    QMenu* m_languageMenu = nullptr;
+    std::vector<QLabel*> m_panes;
+    std::map<RightViewKind, ViewFactory> m_factories;
+    std::map<ConnectionCode, ViewAction> m_viewActions;
+    int m_rebootWaitMs = 3000;
+};
+
+} // namespace korvan::shell
