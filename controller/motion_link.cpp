@@ -1,6 +1,7 @@
 #include "controller/motion_link.h"
 
 #include "controller/motion/axis_parameters.h"
+#include "controller/motion/motion_command_table.h"
 
 #include <chrono>
 
@@ -49,7 +50,25 @@ MotionLink::MotionLink(Controller& controller)
                 };
             state.parameters.bind(spec.id, std::move(binding));
         }
+        registerMotionCommands(state.commands);
     });
+}
+
+void MotionLink::registerMotionCommands(CommandRegistry& registry)
+{
+    for (const motion::MotionCommand& command : motion::motionCommands()) {
+        registry.add({std::string(command.name), command.minArgs, command.maxArgs,
+                      [this, &command](CommandContext& c) {
+                          // AXIS(n) names the one axis; otherwise the task's BASE list.
+                          std::vector<int> axes = c.baseAxes();
+                          if (c.ref.axis || axes.empty())
+                              axes = {c.axis()};
+                          const motion::MotionResult r = command.run(m_engine, {axes, c.ref.args});
+                          if (r == motion::MotionResult::Ok)
+                              return basic::HostResult::ok();
+                          return basic::HostResult::fail(toErrorCode(r));
+                      }});
+    }
 }
 
 MotionLink::~MotionLink()
@@ -59,6 +78,13 @@ MotionLink::~MotionLink()
     m_controller.withState([](ControllerState& state) {
         for (int i = 0; i < static_cast<int>(AxisParam::Count); ++i)
             state.parameters.unbind(static_cast<AxisParam>(i));
+        // The registry has no removal: the motion commands are replaced by ones that
+        // refuse, so none calls into the destroyed engine.
+        for (const motion::MotionCommand& command : motion::motionCommands())
+            state.commands.add(
+                {std::string(command.name), command.minArgs, command.maxArgs, [](CommandContext&) {
+                     return basic::HostResult::fail(basic::ErrorCode::Unsupported);
+                 }});
     });
 }
 

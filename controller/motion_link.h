@@ -31,6 +31,8 @@ public:
     void stopServo();
 
 private:
+    // Registers every motion statement of the engine's command table.
+    void registerMotionCommands(CommandRegistry& registry);
     bool inputInverted(int input) const override;
     void setOutput(int output, bool state) override;
     void setAnalogOutput(int channel, double value) override;

@@ -57,6 +57,7 @@ MotionResult MotionEngine::push(BufferEntry& entry)
     for (int i = 0; i < entry.axisCount; ++i) {
         Axis& a = m_axes[entry.axes[i]];
         a.refs.push({entry.id, lead});
+        a.status.idle = 0; // busy from the moment it is queued, not from the next tick
         if (entry.kind == EntryKind::Path)
             a.status.endmoveBuffer = entry.geometry.endPoint()[i];
         else if (a.refs.size() == 1)

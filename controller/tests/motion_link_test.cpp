@@ -34,5 +34,16 @@ TEST_F(MotionLinkTest, ValuesAreStoredAgainAfterTheLinkEnds)
     EXPECT_EQ(ok("?SPEED(0)"), "8\r\n");
 }
 
+TEST_F(MotionLinkTest, MotionStatementsDriveTheEngine)
+{
+    MotionLink link(*controller);
+    ok("BASE(0,1)\nMOVEABS(10,20)\nMOVE(5) AXIS(2)");
+    EXPECT_EQ(ok("?IDLE(0) IDLE(2)"), "0 0\r\n");
+    for (int i = 0; i < 2000; ++i)
+        link.tick();
+    EXPECT_EQ(ok("?DPOS(0) DPOS(1) DPOS(2) IDLE(0)"), "10 20 5 -1\r\n");
+    EXPECT_NE(code("VMOVE(0) AXIS(1)"), 0);
+}
+
 } // namespace
 } // namespace korvan::controller::testing

@@ -99,7 +99,7 @@ TEST(Path, SpatialArcWithHelicalFourthAxis)
                             s * (1 - std::cos(M_PI / 4))},
                            0, 8, 0, false),
               MotionResult::Ok);
-    ASSERT_EQ(e.status(0).idle, -1); // queued, starts with the next tick
+    ASSERT_EQ(e.status(0).idle, 0); // busy as soon as it is queued
     while (true) {
         e.tick();
         if (e.status(0).idle == -1)
