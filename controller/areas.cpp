@@ -262,12 +262,6 @@ HostResult readSystemValue(const ControllerState& s, SystemValue id, basic::Valu
         // Printed as a signed 32-bit integer so that "%d" reads it back.
         out = basic::Value::ofNumber(static_cast<int32_t>(s.ipAddress));
         break;
-    case SystemValue::SYS_VERSION: {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.3f", static_cast<double>(s.profile.softVersion));
-        out = basic::Value::ofText(text);
-        break;
-    }
     case SystemValue::VERSION:
         out = basic::Value::ofNumber(s.profile.softVersion);
         break;

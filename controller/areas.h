@@ -53,7 +53,6 @@ basic::HostResult writeArea(ControllerState& state, Area area, int index, double
     X(TSIZE, true)                                                                                 \
     X(VRSIZE, true)                                                                                \
     X(IP_ADDRESS, false)                                                                           \
-    X(SYS_VERSION, true)                                                                           \
     X(VERSION, true)                                                                               \
     X(MAX_AXIS, true)
 

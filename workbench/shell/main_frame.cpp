@@ -1,5 +1,7 @@
 #include "workbench/shell/main_frame.h"
 
+#include <QCoreApplication>
+
 #include "platform/core/app_profile.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/message_box.h"
@@ -104,6 +106,22 @@ CMainFrame::CMainFrame(AppState& state, platform::AppProfile& profile, QWidget* 
 
 CMainFrame::~CMainFrame() = default;
 
+ScopeHost& CMainFrame::scopeHost()
+{
+    // Created on first use: the host window lives from the first toggle on.
+    if (!m_scopeHost) {
+        ScopeHost::Services services;
+        services.currentHandle = [this] { return m_state.currentHandle(); };
+        services.programDir = QCoreApplication::applicationDirPath().toStdString();
+        services.shownChanged = [this](bool shown) {
+            m_state.scopeShown = shown ? 1 : 0;
+            action(32794)->setChecked(shown);
+        };
+        m_scopeHost = std::make_unique<ScopeHost>(this, std::move(services));
+    }
+    return *m_scopeHost;
+}
+
 void CMainFrame::buildMenu()
 {
     for (int position = 0; position < kTopLevelMenus; ++position)
@@ -132,9 +150,6 @@ void CMainFrame::buildMenu()
     action(32794)->setCheckable(true);
     action(32785)->setCheckable(true);
     action(32789)->setCheckable(true);
-    // The oscilloscope host is not part of this program yet.
-    action(32794)->setEnabled(false);
-    action(32795)->setEnabled(false);
 }
 
 void CMainFrame::RenameMenu()
@@ -251,7 +266,10 @@ void CMainFrame::runCommand(int commandId)
         showAbout();
         break;
     case MenuCommand::ToggleScope:
+        scopeHost().ToggleScope();
+        break;
     case MenuCommand::ResetScope:
+        scopeHost().ResetRegistration();
         break;
     }
 }

@@ -3,6 +3,10 @@
 // of WM_CONNECTION.
 #pragma once
 
+#include "workbench/shell/scope_host.h"
+
+#include <memory>
+
 #include "workbench/shell/app_state.h"
 #include "workbench/shell/connection_messenger.h"
 
@@ -95,6 +99,7 @@ private:
     void resetController();
     void switchLanguage(int language);
     void showAbout();
+    ScopeHost& scopeHost();
     void openHelp(int commandId);
 
     AppState& m_state;
@@ -108,6 +113,7 @@ private:
     bool m_consoleShown = true;
     QList<int> m_savedSizes;
     QTimer m_statusTimer;
+    std::unique_ptr<ScopeHost> m_scopeHost;
     std::map<int, QAction*> m_actions;
     std::vector<QMenu*> m_menus;
     QMenu* m_languageMenu = nullptr;

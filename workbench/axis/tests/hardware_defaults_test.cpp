@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 namespace korvan::axis {
 namespace {
@@ -137,6 +138,9 @@ TEST_F(HardwareDefaults, ShippedFileHasAnEntryForTheDefaultVirtualController)
 {
     const char* source = std::getenv("KORVAN_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
+    // The entry must follow the profile, so read the id from it.
+    std::ifstream profile(std::filesystem::path(source) / "resources/sim/default.json");
+    port.id = nlohmann::json::parse(profile).at("identity").at("hardId").get<uint32_t>();
     ApplyHardwareDefaults(port, *table,
                           file(std::filesystem::path(source) / "resources/AxisInit.xml"));
     EXPECT_THAT(messages, IsEmpty());
