@@ -13,6 +13,7 @@
 #include "workbench/shell/localisation.h"
 #include "workbench/shell/menu_commands.h"
 #include "workbench/shell/popup_dialogs.h"
+#include "workbench/shell/single_axis_host.h"
 #include "workbench/shell/status_poll.h"
 #include "workbench/shell/view_onlinecmd.h"
 
@@ -102,9 +103,16 @@ CMainFrame::CMainFrame(AppState& state, platform::AppProfile& profile, QWidget* 
     m_statusTimer.setInterval(100);
     connect(&m_statusTimer, &QTimer::timeout, this, &CMainFrame::pollStatus);
     m_statusTimer.start();
+
+    m_singleAxisHost = std::make_unique<SingleAxisHost>(m_state);
+    m_singleAxisHost->install(*this);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // Tool views refer to their hosts, which are members: views go first.
+    delete m_rightView;
+}
 
 ScopeHost& CMainFrame::scopeHost()
 {

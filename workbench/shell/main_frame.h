@@ -29,6 +29,7 @@ namespace korvan::shell {
 
 class CKorvanToolsView;
 class View_OnlineCmd;
+class SingleAxisHost;
 
 // The inner splitter with its fixed colours: grey bars with a black frame.
 class MySplitter final : public QSplitter
@@ -114,6 +115,7 @@ private:
     QList<int> m_savedSizes;
     QTimer m_statusTimer;
     std::unique_ptr<ScopeHost> m_scopeHost;
+    std::unique_ptr<SingleAxisHost> m_singleAxisHost;
     std::map<int, QAction*> m_actions;
     std::vector<QMenu*> m_menus;
     QMenu* m_languageMenu = nullptr;

@@ -1,0 +1,45 @@
+// The workbench's side of the single-axis panel: the axis table and the panel
+// memory that outlive the view, one axis port per connection, and the view
+// factory and ShowAxis action registered with the main frame.
+#pragma once
+
+#include "workbench/axis/axis_table.h"
+#include "workbench/axis/link_axis_port.h"
+#include "workbench/axis/views/single_axis_environment.h"
+#include "workbench/shell/app_state.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace korvan::shell {
+
+class CMainFrame;
+
+class SingleAxisHost final : public axis::SingleAxisEnvironment
+{
+public:
+    explicit SingleAxisHost(const AppState& state);
+
+    /// Registers the SingleAxis view and what code 13 does to it.
+    void install(CMainFrame& frame);
+
+    int currentSlot() const final;
+    axis::AxisPort* slotPort(int slot) final;
+    int language() const final;
+    int linkType(int slot) const final;
+    int eciFlag(int slot) const final;
+    QString caption(const QString& section, const QString& key) const final;
+
+private:
+    const ConnectionSlot* slotAt(int slot) const;
+
+    const AppState& m_state;
+    axis::AxisTable m_table;
+    std::unique_ptr<axis::AxisPanelMemory> m_memory;
+    // A port stays valid while its slot keeps the same handle.
+    std::array<std::optional<axis::LinkAxisPort>, kMaxConnections> m_ports;
+    std::array<ControllerHandle, kMaxConnections> m_portHandles{};
+};
+
+} // namespace korvan::shell
