@@ -268,6 +268,9 @@ HostResult readSystemValue(const ControllerState& s, SystemValue id, basic::Valu
     case SystemValue::MAX_AXIS:
         out = basic::Value::ofNumber(s.profile.virtualAxes);
         break;
+    case SystemValue::SCOPE_POS:
+        out = basic::Value::ofNumber(s.scope.position());
+        break;
     }
     return HostResult::ok();
 }

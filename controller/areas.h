@@ -54,7 +54,8 @@ basic::HostResult writeArea(ControllerState& state, Area area, int index, double
     X(VRSIZE, true)                                                                                \
     X(IP_ADDRESS, false)                                                                           \
     X(VERSION, true)                                                                               \
-    X(MAX_AXIS, true)
+    X(MAX_AXIS, true)                                                                              \
+    X(SCOPE_POS, true)
 
 enum class SystemValue
 {

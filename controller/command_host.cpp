@@ -301,6 +301,11 @@ HostResult CommandHost::declare(std::string_view name, long size, bool global)
     return HostResult::ok();
 }
 
+bool CommandHost::takesSources(std::string_view command) const
+{
+    return command == "SCOPE";
+}
+
 void registerControllerCommands(CommandRegistry& registry)
 {
     registry.add({"BASE", 1, -1, [](CommandContext& c) {

@@ -18,6 +18,7 @@ public:
     basic::HostResult call(const basic::NameRef& ref) override;
     basic::HostResult printBlock(const basic::NameRef& ref, std::string& out) override;
     basic::HostResult declare(std::string_view name, long size, bool global) override;
+    bool takesSources(std::string_view command) const override;
 
 private:
     bool unsupported(std::string_view name) const;

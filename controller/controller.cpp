@@ -6,6 +6,7 @@
 #include "controller/command_host.h"
 #include "controller/modbus_map.h"
 #include "controller/records.h"
+#include "controller/scope/scope_commands.h"
 #include "link/krx/krx.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@ Controller::Controller(Profile profile, ControllerOptions options)
       m_store(options.stateDir)
 {
     registerControllerCommands(m_state.commands);
+    registerScopeCommands(m_state.commands);
     for (std::size_t axis = 0; axis < m_state.profile.axisTypes.size(); ++axis)
         m_state.parameters.setFactory(AxisParam::ATYPE, static_cast<int>(axis),
                                       m_state.profile.axisTypes[axis]);

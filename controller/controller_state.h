@@ -8,6 +8,7 @@
 #include "controller/io_model.h"
 #include "controller/memory.h"
 #include "controller/profile.h"
+#include "controller/scope/scope_recorder.h"
 #include "controller/variables.h"
 
 #include <cstdint>
@@ -39,6 +40,7 @@ struct ControllerState
     std::vector<Ratio> stepRatios;
     std::vector<Ratio> encoderRatios;
     CommandRegistry commands;
+    ScopeRecorder scope;
     /// The address "?IP_ADDRESS" reports, first octet in the lowest byte.
     uint32_t ipAddress = 0;
     /// Set by "reboot"; the Controller carries it out after the reply.

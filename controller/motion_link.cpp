@@ -2,6 +2,7 @@
 
 #include "controller/motion/axis_parameters.h"
 #include "controller/motion/motion_command_table.h"
+#include "controller/scope/scope_commands.h"
 
 #include <chrono>
 
@@ -90,7 +91,12 @@ MotionLink::~MotionLink()
 
 void MotionLink::tick()
 {
-    m_controller.withState([this](ControllerState&) { m_engine.tick(); });
+    // Scope samples see the positions of this tick's end, as a real
+    // controller records after its servo update.
+    m_controller.withState([this](ControllerState& state) {
+        m_engine.tick();
+        sampleScope(state);
+    });
 }
 
 void MotionLink::startServo()

@@ -94,6 +94,11 @@ HostResult Interpreter::execute(const Stmt& stmt, std::string& output)
     }
     case StmtKind::Call: {
         NameRef ref;
+        if (m_host.takesSources(stmt.target->text)) {
+            if (HostResult r = resolveSources(*stmt.target, ref); r.failed())
+                return r;
+            return m_host.call(ref);
+        }
         if (HostResult r = resolve(*stmt.target, ref, 0); r.failed())
             return r;
         return m_host.call(ref);
@@ -121,6 +126,7 @@ HostResult Interpreter::execute(const Stmt& stmt, std::string& output)
 
 HostResult Interpreter::resolve(const Expr& expr, NameRef& ref, int depth)
 {
+    ref.sources.clear();
     ref.name = expr.text;
     ref.hasArgs = expr.hasArgs;
     ref.line = expr.line;
@@ -136,6 +142,42 @@ HostResult Interpreter::resolve(const Expr& expr, NameRef& ref, int depth)
     if (expr.axis) {
         Value v;
         if (HostResult r = evaluate(*expr.axis, v, depth + 1); r.failed())
+            return r;
+        if (v.isText || v.number < 0 || v.number > 1e6)
+            return HostResult::fail(ErrorCode::IndexRange, "axis");
+        ref.axis = static_cast<int>(v.number);
+    }
+    return HostResult::ok();
+}
+
+HostResult Interpreter::resolveSources(const Expr& expr, NameRef& ref)
+{
+    // Bare names stay references (their indexes are evaluated); everything
+    // else is an ordinary value.
+    NameRef plain;
+    plain.name = expr.text;
+    plain.hasArgs = expr.hasArgs;
+    plain.line = expr.line;
+    ref = plain;
+    for (const ExprPtr& arg : expr.args) {
+        NameRef source;
+        if (arg->kind == ExprKind::Name && !findBuiltin(arg->text)) {
+            if (HostResult r = resolve(*arg, source, 1); r.failed())
+                return r;
+            ref.args.push_back(0.0);
+        } else {
+            Value v;
+            if (HostResult r = evaluate(*arg, v, 1); r.failed())
+                return r;
+            if (v.isText)
+                return HostResult::fail(ErrorCode::BadArgument, "a text is not an argument");
+            ref.args.push_back(v.number);
+        }
+        ref.sources.push_back(std::move(source));
+    }
+    if (expr.axis) {
+        Value v;
+        if (HostResult r = evaluate(*expr.axis, v, 1); r.failed())
             return r;
         if (v.isText || v.number < 0 || v.number > 1e6)
             return HostResult::fail(ErrorCode::IndexRange, "axis");

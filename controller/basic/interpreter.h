@@ -23,6 +23,9 @@ struct NameRef
     bool hasArgs = false;
     std::optional<int> axis; // from "AXIS(n)"
     int line = 1;
+    /// For a command that takes value sources (SCOPE): the arguments that
+    /// are bare names, unevaluated; an empty name marks a plain argument.
+    std::vector<NameRef> sources;
 };
 
 // What a host reports back; message adds detail to the code's text.
@@ -50,6 +53,9 @@ public:
     virtual HostResult printBlock(const NameRef& ref, std::string& out) = 0;
     /// Declares a variable or an array (size < 0 for a plain variable).
     virtual HostResult declare(std::string_view name, long size, bool global) = 0;
+    /// True for a command whose name arguments are sources to be read later
+    /// ("SCOPE(1,1,0,999,DPOS(0))"), not values to be read now.
+    virtual bool takesSources(std::string_view /*command*/) const { return false; }
 };
 
 class Interpreter
@@ -67,6 +73,7 @@ public:
 private:
     HostResult execute(const Stmt& stmt, std::string& output);
     HostResult resolve(const Expr& expr, NameRef& ref, int depth);
+    HostResult resolveSources(const Expr& expr, NameRef& ref);
     HostResult binary(const Expr& expr, Value& out, int depth);
 
     Host& m_host;
