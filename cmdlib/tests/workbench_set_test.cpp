@@ -234,7 +234,7 @@ TEST_F(WorkbenchChecks, QueriesReadTheirReplies)
 {
     link.reply("?IDLE(1)", "-1\r\n");
     link.reply("?REG_POS(1)", "12.25");
-    link.reply("?IP_ADDRESS", "3232235531"); // 192.168.0.11 printed unsigned
+    link.reply("?IP_ADDRESS", "3355443327"); // 127.0.0.200 printed unsigned
     int32_t idle = 0;
     float pos = 0;
     int32_t ip = 0;
@@ -243,7 +243,7 @@ TEST_F(WorkbenchChecks, QueriesReadTheirReplies)
     EXPECT_EQ(QueryIpAddress(h, &ip), 0);
     EXPECT_EQ(idle, -1);
     EXPECT_EQ(pos, 12.25f);
-    EXPECT_EQ(static_cast<uint32_t>(ip), 0xC0A8000Bu);
+    EXPECT_EQ(static_cast<uint32_t>(ip), 0xC800007Fu);
 }
 
 struct HomingCase

@@ -35,13 +35,13 @@ TEST(Lexer, SeparatorsCommentsAndLines)
 
 TEST(Lexer, NumbersAddressesAndKeywordsWithoutCase)
 {
-    const auto tokens = lexAll("0.0001 1e3 $1F 192.168.0.11 aNd Global");
+    const auto tokens = lexAll("0.0001 1e3 $1F 127.168.0.211 aNd Global");
     EXPECT_DOUBLE_EQ(tokens[0].number, 0.0001);
     EXPECT_DOUBLE_EQ(tokens[1].number, 1000);
     EXPECT_DOUBLE_EQ(tokens[2].number, 31);
     ASSERT_EQ(tokens[3].type, TokenType::Address);
     EXPECT_EQ(static_cast<uint32_t>(static_cast<int32_t>(tokens[3].number)),
-              192u | (168u << 8) | (0u << 16) | (11u << 24));
+              127u | (168u << 8) | (0u << 16) | (211u << 24));
     EXPECT_EQ(tokens[4].type, TokenType::And);
     EXPECT_EQ(tokens[5].type, TokenType::Global);
 }

@@ -1,4 +1,5 @@
 #include "link/client/discovery.h"
+#include "link/client/address_policy.h"
 
 #include "link/korvan.h"
 #include "link/link_protocol.h"
@@ -88,6 +89,8 @@ int32_t probeHosts(const std::vector<uint32_t>& hosts, uint16_t port, uint32_t t
 
     std::unordered_map<uint32_t, std::size_t> order; // host -> position in the list
     for (const uint32_t host : hosts) {
+        if (!hostAllowed(host))
+            continue;
         order.emplace(host, order.size());
         sockaddr_in to{};
         to.sin_family = AF_INET;

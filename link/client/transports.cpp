@@ -1,4 +1,5 @@
 #include "link/client/transports.h"
+#include "link/client/address_policy.h"
 
 #include "link/com_ports.h"
 #include "link/link_protocol.h"
@@ -21,6 +22,12 @@
 #include <unistd.h>
 
 namespace korvan::link::client {
+
+bool loopbackOnly()
+{
+    const char* value = std::getenv("KORVAN_LOOPBACK_ONLY");
+    return value && *value && std::string_view(value) != "0";
+}
 
 namespace {
 
@@ -230,6 +237,8 @@ Opened openEthernet(const char* text, uint32_t timeoutMs)
     in.sin_family = AF_INET;
     in.sin_port = htons(address->port);
     ::inet_pton(AF_INET, address->host.c_str(), &in.sin_addr);
+    if (!hostAllowed(ntohl(in.sin_addr.s_addr)))
+        return {VXC_ERR_OPEN_FAILED, nullptr};
     const int result = ::connect(fd.get(), reinterpret_cast<sockaddr*>(&in), sizeof in);
     if (!completeConnect(fd.get(), result, deadline))
         return {VXC_ERR_OPEN_FAILED, nullptr};

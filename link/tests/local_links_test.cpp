@@ -1,4 +1,5 @@
 // Serial (pty) and PCI (Unix socket) links, and the discovery search.
+#include "link/client/address_policy.h"
 #include "link/com_ports.h"
 #include "link/korvan.h"
 #include "link/pci_cards.h"
@@ -230,6 +231,24 @@ TEST_F(Discovery, FindsOnlyControllersOnTheSearchList)
     ::setenv("KORVAN_SEARCH", "", 1);
     ASSERT_EQ(VXC_SearchEth(buffer, sizeof buffer, 50), VXC_OK);
     EXPECT_STREQ(buffer, "");
+}
+
+TEST(AddressPolicy, OnlyTheLoopbackNetworkCountsAsLoopback)
+{
+    // Host-order values only; nothing is opened or probed.
+    const struct
+    {
+        uint32_t host;
+        bool loopback;
+    } cases[] = {{0x7F000001u, true},  {0x7F00000Bu, true},  {0x7FFFFFFEu, true},
+                 {0x7EFFFFFFu, false}, {0x80000001u, false}, {0x00000000u, false},
+                 {0xFFFFFFFFu, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(client::isLoopbackHost(c.host), c.loopback) << std::hex << c.host;
+    // Under ctest (which sets KORVAN_BIN_DIR) every suite runs with the
+    // network closed off.
+    if (std::getenv("KORVAN_BIN_DIR"))
+        EXPECT_NE(std::getenv("KORVAN_LOOPBACK_ONLY"), nullptr);
 }
 
 } // namespace

@@ -49,8 +49,8 @@ private slots:
 
     void addressTextFromTheFourBytesLowestFirst()
     {
-        const auto value = static_cast<std::int32_t>(192u | 168u << 8 | 0u << 16 | 11u << 24);
-        QCOMPARE(korvan::scope::controllerAddressText(value), std::string("192.168.0.11"));
+        const auto value = static_cast<std::int32_t>(127u | 168u << 8 | 0u << 16 | 211u << 24);
+        QCOMPARE(korvan::scope::controllerAddressText(value), std::string("127.168.0.211"));
         const auto high = static_cast<std::int32_t>(127u | 0u << 8 | 0u << 16 | 200u << 24);
         QCOMPARE(korvan::scope::controllerAddressText(high), std::string("127.0.0.200"));
     }
