@@ -23,11 +23,6 @@ HostResult unknown(std::string_view name)
     return HostResult::fail(ErrorCode::Unsupported, std::string(name));
 }
 
-bool integral(double v)
-{
-    return std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e9;
-}
-
 } // namespace
 
 CommandHost::CommandHost(ControllerState& state, TaskContext& task, std::string& output)

@@ -11,6 +11,7 @@
 
 #include "controller/basic/interpreter.h"
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,12 @@ struct CommandContext
 };
 
 using CommandHandler = std::function<basic::HostResult(CommandContext&)>;
+
+/// True for a finite whole number small enough to be an index or a count.
+inline bool integral(double v)
+{
+    return std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e9;
+}
 
 struct CommandSpec
 {

@@ -139,14 +139,19 @@ HostResult Interpreter::resolve(const Expr& expr, NameRef& ref, int depth)
             return HostResult::fail(ErrorCode::BadArgument, "a text is not an argument");
         ref.args.push_back(v.number);
     }
-    if (expr.axis) {
-        Value v;
-        if (HostResult r = evaluate(*expr.axis, v, depth + 1); r.failed())
-            return r;
-        if (v.isText || v.number < 0 || v.number > 1e6)
-            return HostResult::fail(ErrorCode::IndexRange, "axis");
-        ref.axis = static_cast<int>(v.number);
-    }
+    return resolveAxis(expr, ref, depth);
+}
+
+HostResult Interpreter::resolveAxis(const Expr& expr, NameRef& ref, int depth)
+{
+    if (!expr.axis)
+        return HostResult::ok();
+    Value v;
+    if (HostResult r = evaluate(*expr.axis, v, depth + 1); r.failed())
+        return r;
+    if (v.isText || v.number < 0 || v.number > 1e6)
+        return HostResult::fail(ErrorCode::IndexRange, "axis");
+    ref.axis = static_cast<int>(v.number);
     return HostResult::ok();
 }
 
@@ -154,11 +159,10 @@ HostResult Interpreter::resolveSources(const Expr& expr, NameRef& ref)
 {
     // Bare names stay references (their indexes are evaluated); everything
     // else is an ordinary value.
-    NameRef plain;
-    plain.name = expr.text;
-    plain.hasArgs = expr.hasArgs;
-    plain.line = expr.line;
-    ref = plain;
+    ref = NameRef{};
+    ref.name = expr.text;
+    ref.hasArgs = expr.hasArgs;
+    ref.line = expr.line;
     for (const ExprPtr& arg : expr.args) {
         NameRef source;
         if (arg->kind == ExprKind::Name && !findBuiltin(arg->text)) {
@@ -175,15 +179,7 @@ HostResult Interpreter::resolveSources(const Expr& expr, NameRef& ref)
         }
         ref.sources.push_back(std::move(source));
     }
-    if (expr.axis) {
-        Value v;
-        if (HostResult r = evaluate(*expr.axis, v, 1); r.failed())
-            return r;
-        if (v.isText || v.number < 0 || v.number > 1e6)
-            return HostResult::fail(ErrorCode::IndexRange, "axis");
-        ref.axis = static_cast<int>(v.number);
-    }
-    return HostResult::ok();
+    return resolveAxis(expr, ref, 0);
 }
 
 HostResult Interpreter::evaluate(const Expr& expr, Value& out, int depth)

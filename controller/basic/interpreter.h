@@ -74,6 +74,7 @@ private:
     HostResult execute(const Stmt& stmt, std::string& output);
     HostResult resolve(const Expr& expr, NameRef& ref, int depth);
     HostResult resolveSources(const Expr& expr, NameRef& ref);
+    HostResult resolveAxis(const Expr& expr, NameRef& ref, int depth);
     HostResult binary(const Expr& expr, Value& out, int depth);
 
     Host& m_host;

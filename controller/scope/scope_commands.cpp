@@ -4,19 +4,12 @@
 #include "controller/command_registry.h"
 #include "controller/controller_state.h"
 
-#include <cmath>
-
 namespace korvan::controller {
 
 using basic::ErrorCode;
 using basic::HostResult;
 
 namespace {
-
-bool integral(double v)
-{
-    return std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 2147483647.0;
-}
 
 basic::NameRef referenceOf(const ScopeSource& source)
 {
@@ -28,17 +21,29 @@ basic::NameRef referenceOf(const ScopeSource& source)
     return ref;
 }
 
-bool readSource(ControllerState& state, const ScopeSource& source, double& value)
+// Reads sources as a task of its own would, so that no session's BASE or
+// variables leak into a recording.
+class SourceReader
 {
-    TaskContext task;
-    std::string ignored;
-    CommandHost host(state, task, ignored);
-    basic::Value v;
-    if (host.read(referenceOf(source), v).failed() || v.isText)
-        return false;
-    value = v.number;
-    return true;
-}
+public:
+    explicit SourceReader(ControllerState& state) : m_host(state, m_task, m_ignored) {}
+    SourceReader(const SourceReader&) = delete;
+    SourceReader& operator=(const SourceReader&) = delete;
+
+    bool operator()(const ScopeSource& source, double& value)
+    {
+        basic::Value v;
+        if (m_host.read(referenceOf(source), v).failed() || v.isText)
+            return false;
+        value = v.number;
+        return true;
+    }
+
+private:
+    TaskContext m_task;
+    std::string m_ignored;
+    CommandHost m_host;
+};
 
 // The reply text the oscilloscope panel shows, and the code.
 HostResult refuse(CommandContext& c, ErrorCode code, const std::string& why)
@@ -86,6 +91,7 @@ HostResult scope(CommandContext& c)
     setup.interval = static_cast<int>(interval);
     setup.first = static_cast<int>(first);
     setup.depth = static_cast<int>(depth);
+    SourceReader read(c.state);
     for (std::size_t i = 4; i < a.size(); ++i) {
         const basic::NameRef& ref = c.ref.sources[i];
         if (ref.name.empty())
@@ -93,7 +99,7 @@ HostResult scope(CommandContext& c)
                           "source " + std::to_string(i - 3) + " is not a parameter or array");
         ScopeSource source{std::string(ref.name), ref.args, ref.hasArgs, ref.axis};
         double probe = 0;
-        if (!readSource(c.state, source, probe))
+        if (!read(source, probe))
             return refuse(c, ErrorCode::BadArgument,
                           "cannot record " + source.name +
                               (ref.args.empty()
@@ -139,9 +145,10 @@ void sampleScope(ControllerState& state)
 {
     if (!state.scope.capturing())
         return;
-    state.scope.tick([&state](const ScopeSource& source,
-                              double& value) { return readSource(state, source, value); },
-                     state.memory.table);
+    SourceReader read(state);
+    state.scope.tick(
+        [&read](const ScopeSource& source, double& value) { return read(source, value); },
+        state.memory.table);
 }
 
 } // namespace korvan::controller
