@@ -15,10 +15,8 @@
 #include "cmdlib/motion.h"
 #include "controller/controller.h"
 #include "controller/motion_link.h"
-#include "controller/profile.h"
-#include "controller/session.h"
 #include "link/korvan.h"
-#include "link/server/link_server.h"
+#include "served_controller.h"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +100,16 @@ int prepare(ControllerHandle h, const char* text)
 {
     char reply[2048];
     return ExecuteDirect(h, text, reply, sizeof reply);
+}
+
+// Declares the node arrays, standing in for the bus program that publishes them.
+int declareBusNodeVariables(ControllerHandle h)
+{
+    CommandText globals;
+    for (int i = 0; i < kBusNodeFieldCount; ++i)
+        globals.add("%sGLOBAL %s(8)", i ? "\r\n" : "",
+                    BusNodeVariable(static_cast<BusNodeField>(i)));
+    return prepare(h, globals.c_str());
 }
 
 const int kAxes01[] = {0, 1};
@@ -277,12 +285,7 @@ std::vector<WrapperCase> workbenchQueries()
         query<float>(
             "ReadBusNodeFields",
             [](auto h, auto* v) {
-                // The bus program declares the node variables.
-                CommandText globals;
-                for (int i = 0; i < kBusNodeFieldCount; ++i)
-                    globals.add("%sGLOBAL %s(8)", i ? "\r\n" : "",
-                                BusNodeVariable(static_cast<BusNodeField>(i)));
-                const int code = prepare(h, globals.c_str());
+                const int code = declareBusNodeVariables(h);
                 BusNodeFields fields;
                 fields.fill(static_cast<float>(kUnread));
                 if (code != 0)
@@ -295,11 +298,7 @@ std::vector<WrapperCase> workbenchQueries()
         query<float>(
             "WriteBusNodeFields",
             [](auto h, auto* v) {
-                CommandText globals;
-                for (int i = 0; i < kBusNodeFieldCount; ++i)
-                    globals.add("%sGLOBAL %s(8)", i ? "\r\n" : "",
-                                BusNodeVariable(static_cast<BusNodeField>(i)));
-                const int code = prepare(h, globals.c_str());
+                const int code = declareBusNodeVariables(h);
                 if (code != 0)
                     return code;
                 BusNodeFields fields;
@@ -525,31 +524,12 @@ std::vector<WrapperCase> libraryQueries()
 class CmdlibCommands : public ::testing::TestWithParam<WrapperCase>
 {
 protected:
-    void SetUp() override
-    {
-        const std::string profile =
-            std::string(std::getenv("KORVAN_SOURCE_DIR")) + "/resources/sim/default.json";
-        m_controller = std::make_unique<Controller>(loadProfile(profile));
-        m_controller->setIpAddress(*parseIp("127.0.0.63"));
-        m_motion = std::make_unique<MotionLink>(*m_controller);
-        m_endpoint = std::make_unique<ControllerLinkEndpoint>(*m_controller);
-        m_server = std::make_unique<link::server::LinkServer>(*m_endpoint);
-        const uint16_t port = m_server->listenTcp("127.0.0.63", 0);
-        const std::string address = "127.0.0.63:" + std::to_string(port);
-        ASSERT_EQ(VXC_OpenEth(address.c_str(), &m_handle), 0);
-    }
-    void TearDown() override
-    {
-        if (m_handle)
-            VXC_Close(m_handle);
-        m_server->stop();
-    }
+    void SetUp() override { ASSERT_NE(m_handle, nullptr); }
 
-    std::unique_ptr<Controller> m_controller;
-    std::unique_ptr<MotionLink> m_motion;
-    std::unique_ptr<ControllerLinkEndpoint> m_endpoint;
-    std::unique_ptr<link::server::LinkServer> m_server;
-    ControllerHandle m_handle = nullptr;
+    ServedController m_served{"127.0.0.63"};
+    // The motion engine is bound but not ticked, so nothing depends on timing.
+    MotionLink m_motion{m_served.controller()};
+    ControllerHandle m_handle = m_served.handle();
 };
 
 TEST_P(CmdlibCommands, IsUnderstoodAndReadsBack)
@@ -562,7 +542,7 @@ TEST_P(CmdlibCommands, IsUnderstoodAndReadsBack)
     if (c.awaits && (code != 0 || !readsBack))
         GTEST_SKIP() << "awaits " << c.awaits << " in the controller (code " << code << ", read "
                      << read << ")";
-    ASSERT_EQ(code, 0) << "controller error " << m_controller->lastError();
+    ASSERT_EQ(code, 0) << "controller error " << m_served.controller().lastError();
     if (!c.query)
         return;
     EXPECT_NE(read, kUnread) << "the reply did not read back";

@@ -4,12 +4,8 @@
 #include "cmdlib/block_query.h"
 #include "cmdlib/execute.h"
 #include "cmdlib/parse.h"
-#include "controller/controller.h"
-#include "controller/profile.h"
-#include "controller/session.h"
-#include "controller/state_store.h"
 #include "link/korvan.h"
-#include "link/server/link_server.h"
+#include "served_controller.h"
 
 #include <gtest/gtest.h>
 
@@ -23,29 +19,10 @@ namespace {
 class CmdlibReadback : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const std::string profile =
-            std::string(std::getenv("KORVAN_SOURCE_DIR")) + "/resources/sim/default.json";
-        m_controller = std::make_unique<Controller>(loadProfile(profile));
-        m_controller->setIpAddress(*parseIp("127.0.0.62"));
-        m_endpoint = std::make_unique<ControllerLinkEndpoint>(*m_controller);
-        m_server = std::make_unique<link::server::LinkServer>(*m_endpoint);
-        const uint16_t port = m_server->listenTcp("127.0.0.62", 0);
-        const std::string address = "127.0.0.62:" + std::to_string(port);
-        ASSERT_EQ(VXC_OpenEth(address.c_str(), &m_handle), 0);
-    }
-    void TearDown() override
-    {
-        if (m_handle)
-            VXC_Close(m_handle);
-        m_server->stop();
-    }
+    void SetUp() override { ASSERT_NE(m_handle, nullptr); }
 
-    std::unique_ptr<Controller> m_controller;
-    std::unique_ptr<ControllerLinkEndpoint> m_endpoint;
-    std::unique_ptr<link::server::LinkServer> m_server;
-    ControllerHandle m_handle = nullptr;
+    ServedController m_served{"127.0.0.62"};
+    ControllerHandle m_handle = m_served.handle();
 };
 
 TEST_F(CmdlibReadback, BlockReadersOfEveryShape)

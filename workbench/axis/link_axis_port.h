@@ -13,6 +13,9 @@ public:
     /// The handle is not owned; a null handle makes every call fail.
     explicit LinkAxisPort(ControllerHandle handle) : m_handle(handle) {}
 
+    /// The connection this port talks to.
+    ControllerHandle handle() const { return m_handle; }
+
     int execute(std::string_view command, std::string* reply) final;
     int direct(std::string_view command, std::string* reply) final;
     std::optional<ControllerCounts> specification() final;

@@ -41,10 +41,8 @@ axis::AxisPort* SingleAxisHost::slotPort(int slot)
     if (!entry || !entry->handle)
         return nullptr;
     const auto index = static_cast<std::size_t>(slot);
-    if (!m_ports[index] || m_portHandles[index] != entry->handle) {
+    if (!m_ports[index] || m_ports[index]->handle() != entry->handle)
         m_ports[index].emplace(entry->handle);
-        m_portHandles[index] = entry->handle;
-    }
     return &*m_ports[index];
 }
 

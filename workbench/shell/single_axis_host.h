@@ -39,7 +39,6 @@ private:
     std::unique_ptr<axis::AxisPanelMemory> m_memory;
     // A port stays valid while its slot keeps the same handle.
     std::array<std::optional<axis::LinkAxisPort>, kMaxConnections> m_ports;
-    std::array<ControllerHandle, kMaxConnections> m_portHandles{};
 };
 
 } // namespace korvan::shell
