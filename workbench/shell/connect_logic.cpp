@@ -1,6 +1,7 @@
 #include "workbench/shell/connect_logic.h"
 
 #include "link/com_ports.h"
+#include "workbench/shell/controller_search.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,8 +11,6 @@
 
 namespace korvan::shell {
 namespace {
-
-constexpr uint32_t kSearchCapacity = 10230;
 
 bool openable(const std::string& path)
 {
@@ -24,24 +23,10 @@ bool openable(const std::string& path)
 
 std::optional<std::vector<std::string>> search(int maxWords)
 {
-    std::vector<char> buffer(kSearchCapacity + 1, '\0');
-    if (VXC_SearchEth(buffer.data(), kSearchCapacity, 100) != 0)
+    SearchResult found = searchControllers(100, maxWords);
+    if (found.code != 0)
         return std::nullopt;
-    std::vector<std::string> words;
-    const char* p = buffer.data();
-    for (int i = 0; i < maxWords; ++i) {
-        while (*p == ' ')
-            ++p;
-        const char* start = p;
-        while (*p && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n')
-            ++p;
-        if (p == start)
-            break;
-        words.emplace_back(start, p);
-        while (*p == '\t' || *p == '\r' || *p == '\n')
-            ++p;
-    }
-    return words;
+    return std::move(found.words);
 }
 
 template <typename T> bool listed(const std::vector<T>& list, const T& value)

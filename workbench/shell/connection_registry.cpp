@@ -1,6 +1,7 @@
 #include "workbench/shell/connection_registry.h"
 
 #include "workbench/shell/controller_queries.h"
+#include "workbench/shell/controller_search.h"
 
 #include <array>
 #include <cstdio>
@@ -10,31 +11,10 @@
 namespace korvan::shell {
 namespace {
 
-constexpr uint32_t kSearchCapacity = 10230;
 constexpr uint32_t kSearchTimeoutMs = 100;
 constexpr int kMaxSearchWords = 100;
 // The I/O count bound of the command library.
 constexpr int32_t kMaxPwmChannels = 800;
-
-// The first maxWords words of a search buffer, up to the first empty one.
-std::vector<std::string> searchWords(const char* buffer, int maxWords)
-{
-    std::vector<std::string> words;
-    const char* p = buffer;
-    for (int i = 0; i < maxWords; ++i) {
-        while (*p == ' ')
-            ++p;
-        const char* start = p;
-        while (*p && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n')
-            ++p;
-        if (p == start)
-            break;
-        words.emplace_back(start, p);
-        while (*p == '\t' || *p == '\r' || *p == '\n')
-            ++p;
-    }
-    return words;
-}
 
 } // namespace
 
@@ -121,11 +101,10 @@ int ConnectionRegistry::connectAll()
     for (ConnectionSlot& slot : m_state.slots)
         slot.clear();
 
-    std::vector<char> buffer(kSearchCapacity + 1, '\0');
-    int32_t code = VXC_SearchEth(buffer.data(), kSearchCapacity, kSearchTimeoutMs);
-    if (code != 0) {
+    SearchResult found = searchControllers(kSearchTimeoutMs, kMaxSearchWords);
+    if (found.code != 0) {
         m_tree.setSelectionHandling(true);
-        return code;
+        return found.code;
     }
 
     std::vector<std::string> names;
@@ -133,9 +112,10 @@ int ConnectionRegistry::connectAll()
     for (int i = 1; i <= cards; ++i)
         names.push_back("PCI" + std::to_string(i));
     const std::size_t pciCount = names.size();
-    for (std::string& word : searchWords(buffer.data(), kMaxSearchWords))
+    for (std::string& word : found.words)
         names.push_back(std::move(word));
 
+    int32_t code = 0; // the last open's code
     bool refused = false;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (!m_state.hasFreeSlot()) {
