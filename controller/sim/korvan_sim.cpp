@@ -65,8 +65,7 @@ int serve(const controller::sim::SimOptions& options)
 
     std::string ready = "korvan-sim ready";
     if (eth) {
-        const uint16_t port =
-            server.listenTcp(*eth, options.ethPort != 0 ? options.ethPort : link::kDefaultPort);
+        const uint16_t port = server.listenTcp(*eth, options.ethPort.value_or(link::kDefaultPort));
         ready += " eth=" + *eth + ":" + std::to_string(port);
     }
     std::unique_ptr<link::server::PtyPort> pty;

@@ -35,7 +35,7 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args, 
             const auto colon = v.find(':');
             o.ethAddress = v.substr(0, colon);
             if (colon != std::string::npos) {
-                if (!number(v.substr(colon + 1), n, 1, 65535)) {
+                if (!number(v.substr(colon + 1), n, 0, 65535)) {
                     error = "bad port in --eth " + v;
                     return std::nullopt;
                 }

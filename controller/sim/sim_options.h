@@ -12,7 +12,8 @@ struct SimOptions
 {
     std::string profile;
     std::optional<std::string> ethAddress; // IPv4 text
-    uint16_t ethPort = 0;                  // 0: the link's default port
+    /// None: the link's default port; 0: a free port, printed in the ready line.
+    std::optional<uint16_t> ethPort;
     std::optional<unsigned> com;
     std::optional<unsigned> pci;
     std::string stateDir;

@@ -2,6 +2,7 @@
 // axis click opens the panel, and jogging moves the virtual axis.
 #include "platform/core/app_profile.h"
 #include "platform/ui/message_box.h"
+#include "testing/simprocess/sim_process.h"
 #include "workbench/axis/views/view_single_axis.h"
 #include "workbench/shell/captions.h"
 #include "workbench/shell/korvan_tools_view.h"
@@ -11,7 +12,6 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -26,45 +26,6 @@ namespace {
 constexpr int kStatusList = 1093;
 constexpr int kJogForward = 1157;
 constexpr int kCommandPositionRow = 19;
-
-/// korvan-sim with the default profile, started for one test and stopped with it.
-class VirtualController
-{
-public:
-    explicit VirtualController(const QString& stateDir)
-    {
-        const QString bin = qEnvironmentVariable("KORVAN_BIN_DIR");
-        const QString source = qEnvironmentVariable("KORVAN_SOURCE_DIR");
-        m_port = 20000 + static_cast<int>(QCoreApplication::applicationPid() % 20000);
-        m_process.setProgram(bin + "/korvan-sim");
-        m_process.setArguments({"--profile", source + "/resources/sim/default.json", "--eth",
-                                QStringLiteral("127.0.0.86:%1").arg(m_port), "--state-dir",
-                                stateDir});
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start();
-    }
-    ~VirtualController()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    bool waitReady()
-    {
-        QByteArray output;
-        while (!output.contains("korvan-sim ready")) {
-            if (!m_process.waitForReadyRead(5000))
-                return false;
-            output += m_process.readAll();
-        }
-        return true;
-    }
-    QString address() const { return QStringLiteral("127.0.0.86:%1").arg(m_port); }
-
-private:
-    QProcess m_process;
-    int m_port = 0;
-};
 
 double commandPosition(View_SingleAxis* panel)
 {
@@ -101,8 +62,8 @@ private Q_SLOTS:
         qputenv("KORVAN_SEARCH", "127.0.0.87"); // nobody answers the start's search
         LanguageFiles::setProgramDir(qEnvironmentVariable("KORVAN_SOURCE_DIR").toStdString() +
                                      "/resources");
-        VirtualController controller(dir.path() + "/state");
-        QVERIFY(controller.waitReady());
+        korvan::testing::SimProcess controller({.eth = "127.0.0.86:0"});
+        QVERIFY2(controller.ready(), controller.readyLine().c_str());
 
         korvan::platform::ScriptedMessageBoxes boxes;
         AppState state;
@@ -112,7 +73,8 @@ private Q_SLOTS:
         frame.show();
         frame.treeView()->firstShowing();
         PopView_Connet dialog(state, frame.treeView()->registry(), frame);
-        qobject_cast<QComboBox*>(findControl(&dialog, 1019))->setEditText(controller.address());
+        qobject_cast<QComboBox*>(findControl(&dialog, 1019))
+            ->setEditText(QString::fromStdString(controller.ethEndpoint()));
         dialog.connectEthernet();
         QCOMPARE(state.connectionCount, 1);
 
