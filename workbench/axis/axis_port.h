@@ -23,7 +23,7 @@ struct ControllerCounts
 /// One expansion module as far as its inputs matter.
 struct ChildCardInputs
 {
-    int cardNumber = 0;
+    int firstInput = 0; ///< the module's first digital input number
     int inputCount = 0;
 };
 

@@ -133,11 +133,9 @@ void ResetAxisTable(AxisPort& port, AxisTable& table, const HardwareDefaultsFile
     ApplyHardwareDefaults(port, table, defaults);
     for (int input = 0; input < counts->localInputs; ++input)
         port.execute(FormatCommand("INVERT_IN(%d,%d)", input, 0), nullptr);
-    for (const ChildCardInputs& card : port.childCards()) {
-        const int first = (card.cardNumber + 1) * 16;
+    for (const ChildCardInputs& card : port.childCards())
         for (int input = 0; input < card.inputCount; ++input)
-            port.execute(FormatCommand("INVERT_IN(%d,%d)", first + input, 0), nullptr);
-    }
+            port.execute(FormatCommand("INVERT_IN(%d,%d)", card.firstInput + input, 0), nullptr);
 }
 
 } // namespace korvan::axis

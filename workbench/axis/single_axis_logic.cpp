@@ -3,6 +3,8 @@
 #include "workbench/axis/axis_catalogue.h"
 #include "workbench/axis/port_queries.h"
 
+#include "cmdlib/motion.h"
+
 #include <algorithm>
 
 namespace korvan::axis {
@@ -12,31 +14,12 @@ namespace {
 constexpr int kLinkedMoveType = 21;
 constexpr std::array<int, 7> kLatchAxisTypes{3, 4, 6, 9, 10, 50, 65};
 
-bool IsTwoPassMode(int mode)
-{
-    return (mode >= 31 && mode <= 36) || mode == 38 || mode == 39;
-}
-
 double D(float value)
 {
     return static_cast<double>(value);
 }
 
 } // namespace
-
-std::string HomingScript(int axis, int datumMode, float speed, float creep, float distance)
-{
-    std::string script = FormatCommand("BASE(%d)\r\nAxis_stopreason=0\r\nSpeed=%f\r\nCreep=%f\r\n",
-                                       axis, D(speed), D(creep));
-    if (IsTwoPassMode(datumMode)) {
-        const int firstPass = datumMode - 20;
-        script += FormatCommand("datum(%d)\r\nMove_Para(Speed,%d,%f)\r\nMOVE(%f)\r\ndatum(%d)",
-                                firstPass, axis, D(creep), D(distance), firstPass);
-    } else {
-        script += FormatCommand("datum(%d)", datumMode);
-    }
-    return script;
-}
 
 int ComparatorRegistry::owner(int comparator) const
 {
@@ -158,8 +141,9 @@ void SingleAxisLogic::startHoming()
         return;
     }
     m_port->direct(FormatCommand("DATUM_OFFSET(%d)=%f", m_axis, 0.0), nullptr);
-    m_port->direct(HomingScript(m_axis, DatumModeOfIndex(f.homingModeIndex), f.homingHighSpeed,
-                                f.homingCreepSpeed, f.originOffset),
+    m_port->direct(cmd::HomingScriptText(m_axis, DatumModeOfIndex(f.homingModeIndex),
+                                         f.homingHighSpeed, f.homingCreepSpeed, f.originOffset)
+                       .str(),
                    nullptr);
 }
 

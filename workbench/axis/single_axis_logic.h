@@ -145,7 +145,4 @@ private:
     float m_latchedPositionB = 0.0f;
 };
 
-/// The controller homing script of an axis and datum mode.
-std::string HomingScript(int axis, int datumMode, float speed, float creep, float distance);
-
 } // namespace korvan::axis

@@ -74,15 +74,16 @@ TEST_F(LinkPort, LoadSendsTheBlockQueriesAndRatioReaders)
     EXPECT_FLOAT_EQ(table->at(AxisRow::ClearOut, 1), 11.0f);
 }
 
-TEST_F(LinkPort, RatioSectionsOutOfOrderOrMissing)
+TEST_F(LinkPort, RatioReadsKeepTheAxesTheReplyDoesNotHold)
 {
     std::array<float, 4> first{9, 9, 9, 9}, second{9, 9, 9, 9};
-    EXPECT_EQ(ParseRatioSection("ENCODER_RATIO: 1~2 STEP_RATIO: 3~4", true, first, second), 30001);
-    EXPECT_EQ(ParseRatioSection("ENCODER_RATIO: 1~2 STEP_RATIO: 3~4", false, first, second), 0);
-    EXPECT_FLOAT_EQ(first[0], 1.0f);
-    EXPECT_EQ(ParseRatioSection("nothing", false, first, second), 30001);
-    EXPECT_EQ(ParseRatioSection("", true, first, second), 30000);
-    EXPECT_FLOAT_EQ(first[1], 9.0f);
+    link.reply("?*SET", "ENCODER_RATIO: 1~2 STEP_RATIO: 3~4");
+    EXPECT_EQ(port.readStepRatios(first, second), 30001);
+    EXPECT_THAT(first, ElementsAre(9, 9, 9, 9));
+    EXPECT_EQ(port.readEncoderRatios(first, second), 0);
+    EXPECT_THAT(first, ElementsAre(1, 9, 9, 9));
+    EXPECT_THAT(second, ElementsAre(2, 9, 9, 9));
+    EXPECT_THAT(link.sent(), ElementsAre(Buffered("?*SET"), Buffered("?*SET")));
 }
 
 TEST_F(LinkPort, SendUsesDirectSettersBufferedRatiosAndThePerValueWriter)

@@ -105,12 +105,17 @@ TEST_F(SingleAxis, ControllerHomingIndex8SendsTheTwoPassScript)
                             "datum(11)"));
 }
 
-TEST_F(SingleAxis, OnePassAndMode37HomingScripts)
+TEST_F(SingleAxis, HomingListIndexSelectsTheDatumMode)
 {
-    EXPECT_EQ(HomingScript(0, 13, 1, 2, 3),
-              "BASE(0)\r\nAxis_stopreason=0\r\nSpeed=1.000000\r\nCreep=2.000000\r\ndatum(13)");
-    EXPECT_EQ(HomingScript(0, 37, 1, 2, 3),
-              "BASE(0)\r\nAxis_stopreason=0\r\nSpeed=1.000000\r\nCreep=2.000000\r\ndatum(37)");
+    // Index 2 is the one-pass mode 13; an index outside the list homes with mode 0.
+    for (const auto& [index, ending] :
+         std::vector<std::pair<int, std::string>>{{2, "\r\ndatum(13)"}, {16, "\r\ndatum(0)"}}) {
+        show(0);
+        logic.fields().homingModeIndex = index;
+        logic.startHoming();
+        const std::string script = port.commands().back();
+        EXPECT_EQ(script.substr(script.size() - ending.size()), ending) << index;
+    }
 }
 
 TEST_F(SingleAxis, BusDriveHomingOnAnEcatAxis)
