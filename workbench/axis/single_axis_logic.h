@@ -75,6 +75,8 @@ public:
     void activate(AxisPort* port, int slot, int axis, int language);
     /// Activation steps that read the controller: linked state, captions, fields.
     void loadFromController();
+    /// The port of the slot shown, taken again before each action (nullptr without link).
+    void setPort(AxisPort* port) { m_port = port; }
 
     /// The dialog fields of the axis shown.
     AxisPanelEntry& fields() { return m_fields; }

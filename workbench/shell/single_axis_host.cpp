@@ -7,13 +7,16 @@
 namespace korvan::shell {
 
 SingleAxisHost::SingleAxisHost(const AppState& state)
-    : m_state(state), m_memory(std::make_unique<axis::AxisPanelMemory>())
+    : m_state(state), m_memory(std::make_unique<axis::AxisPanelMemory>()),
+      m_session(std::make_unique<axis::SingleAxisSession>(*this, m_table, *m_memory))
 {}
+
+SingleAxisHost::~SingleAxisHost() = default;
 
 void SingleAxisHost::install(CMainFrame& frame)
 {
     frame.setViewFactory(RightViewKind::SingleAxis, [this](QWidget* parent) -> QWidget* {
-        return new axis::View_SingleAxis(*this, m_table, *m_memory, parent);
+        return new axis::View_SingleAxis(*m_session, parent);
     });
     frame.setViewAction(ConnectionCode::ShowAxis, [](QWidget* view, const ConnectionParam& param) {
         const auto* selection = std::get_if<AxisSelection>(&param);
