@@ -6,6 +6,8 @@
 
 #include "testing/fakelink/fake_link.h"
 
+#include <functional>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -117,38 +119,265 @@ class Messages final : public PanelMessages
 {
 public:
     void inform(const std::string& text) final { shown.push_back(text); }
-    bool confirmOkCancel(const std::string&) final { return true; }
+    bool confirmOkCancel(const std::string& text) final
+    {
+        shown.push_back(text);
+        return answerOk;
+    }
     std::vector<std::string> shown;
+    bool answerOk = true;
 };
 
-TEST_F(LinkPort, JogAndReciprocationTextsReachTheLinkDirect)
+// The panel's actions as they reach the link: text, base operation, and
+// whether a reply buffer went with them.
+class PanelOnLink : public LinkPort
 {
-    auto memory = std::make_unique<AxisPanelMemory>();
+protected:
+    PanelOnLink() { link.replyPrefix("?MTYPE(", "0"); }
+
+    void show(int axis)
+    {
+        logic.activate(&port, 0, axis, 1);
+        logic.loadFromController();
+        link.clearCalls();
+    }
+    /// The texts the link got without a reply buffer.
+    std::vector<std::string> sentWithoutReply() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& call : link.calls())
+            if ((call.function == "VXC_DirectCommand" || call.function == "VXC_Execute") &&
+                !call.outputGiven)
+                texts.push_back(call.text);
+        return texts;
+    }
+
+    std::unique_ptr<AxisPanelMemory> memory = std::make_unique<AxisPanelMemory>();
     ComparatorRegistry comparators;
     Messages messages;
-    SingleAxisLogic logic(*table, *memory, comparators, messages);
-    link.reply("?MTYPE(0)", "0");
-    logic.activate(&port, 0, 0, 1);
-    logic.loadFromController();
-    link.clearCalls();
-    logic.pressDirection(true);
-    logic.releaseDirection();
-    EXPECT_THAT(link.sent(),
-                ElementsAre(Direct("SPEED(0)=100.000000"), Direct("SRAMP(0)=0.000000"),
-                            Direct("ACCEL(0)=1000.000000"), Direct("DECEL(0)=1000.000000"),
-                            Direct("VMOVE(1) AXIS(0)"), Direct("CANCEL(2) AXIS(0)")));
+    SingleAxisLogic logic{*table, *memory, comparators, messages};
+};
+
+struct ActionCase
+{
+    const char* name;
+    int atype;
+    std::function<void(SingleAxisLogic&)> action;
+    std::vector<korvan::testing::SentCommand> sent;
+    std::vector<std::string> withoutReply;
+    std::vector<std::string> messages;
+};
+
+const std::vector<korvan::testing::SentCommand> kMoveSettings{
+    Direct("SPEED(2)=100.000000"), Direct("SRAMP(2)=0.000000"), Direct("ACCEL(2)=1000.000000"),
+    Direct("DECEL(2)=1000.000000")};
+
+std::vector<korvan::testing::SentCommand> Then(std::vector<korvan::testing::SentCommand> first,
+                                               std::vector<korvan::testing::SentCommand> more)
+{
+    first.insert(first.end(), more.begin(), more.end());
+    return first;
+}
+
+std::vector<ActionCase> ActionCases()
+{
+    const std::string homingPrefix =
+        "BASE(2)\r\nAxis_stopreason=0\r\nSpeed=100.000000\r\nCreep=10.000000\r\n";
+    return {
+        {"JogPressAndRelease",
+         1,
+         [](SingleAxisLogic& l) {
+             l.pressDirection(true);
+             l.releaseDirection();
+         },
+         Then(kMoveSettings, {Direct("VMOVE(1) AXIS(2)"), Direct("CANCEL(2) AXIS(2)")}),
+         {},
+         {}},
+        {"StepReleaseSendsNothing",
+         1,
+         [](SingleAxisLogic& l) {
+             l.setJogMode(false);
+             l.fields().stepDistance = 4;
+             l.pressDirection(false);
+             l.releaseDirection();
+         },
+         Then(kMoveSettings, {Direct("MOVE(-4.000000) AXIS(2)")}),
+         {"MOVE(-4.000000) AXIS(2)"},
+         {}},
+        {"ControllerHomingIndex8",
+         1,
+         [](SingleAxisLogic& l) {
+             l.fields().homingModeIndex = 8;
+             l.fields().originOffset = 3;
+             l.startHoming();
+         },
+         {Direct("SPEED(2)=100.000000"), Direct("CREEP(2)=10.000000"),
+          Direct("ACCEL(2)=1000.000000"), Direct("DECEL(2)=1000.000000"),
+          Direct("DATUM_OFFSET(2)=0.000000"),
+          Direct(homingPrefix + "datum(11)\r\nMove_Para(Speed,2,10.000000)\r\nMOVE(3.000000)"
+                                "\r\ndatum(11)")},
+         {},
+         {}},
+        {"BusDriveHomingOnAtype65",
+         65,
+         [](SingleAxisLogic& l) {
+             l.selectHomingSource(1);
+             l.fields().homingModeIndex = 35;
+             l.fields().originOffset = 2;
+             l.startHoming();
+         },
+         {Direct("SPEED(2)=100.000000"), Direct("CREEP(2)=10.000000"),
+          Direct("ACCEL(2)=1000.000000"), Direct("DECEL(2)=1000.000000"),
+          Direct("DATUM_OFFSET(2)=2.000000"),
+          Direct("AXIS_STOPREASON(2) = 0\r\nDATUM(21,35) AXIS(2)")},
+         {},
+         {}},
+        {"BusDriveHomingOnALocalAxis",
+         1,
+         [](SingleAxisLogic& l) {
+             l.selectHomingSource(1);
+             l.startHoming();
+         },
+         {Direct("SPEED(2)=100.000000"), Direct("CREEP(2)=10.000000"),
+          Direct("ACCEL(2)=1000.000000"), Direct("DECEL(2)=1000.000000"),
+          Direct("DATUM_OFFSET(2)=0.000000")},
+         {},
+         {"Unsupported functionality!"}},
+        {"LatchOnAtype1IsRefused",
+         1,
+         [](SingleAxisLogic& l) { l.toggleLatch(); },
+         {},
+         {},
+         {"当前轴类型不支持锁存!"}},
+        {"LatchOnAtype4",
+         4,
+         [](SingleAxisLogic& l) { l.toggleLatch(); },
+         {Direct("REGIST(3) AXIS(2)")},
+         {"REGIST(3) AXIS(2)"},
+         {}},
+        {"LinkToItselfIsRefused",
+         1,
+         [](SingleAxisLogic& l) {
+             l.fields().masterAxis = 2;
+             l.toggleLink();
+         },
+         {},
+         {},
+         {"主从轴设置异常!"}},
+        {"LinkToAnotherAxis",
+         1,
+         [](SingleAxisLogic& l) {
+             l.fields().masterAxis = 0;
+             l.fields().syncRatio = 0.5f;
+             l.toggleLink();
+         },
+         {Direct("CONNECT(0.500000,0) AXIS(2)")},
+         {"CONNECT(0.500000,0) AXIS(2)"},
+         {}},
+        {"ClearOnABusAxisAsksTheDrive",
+         65,
+         [](SingleAxisLogic& l) { l.toggleClear(); },
+         {Buffered("BASE(2)\r\nDATUM(0)\r\nDRIVE_CLEAR(0)")},
+         {},
+         {}},
+        {"CompareStartsThroughTheBuffer",
+         1,
+         [](SingleAxisLogic& l) {
+             l.fields().comparatorNumber = 3;
+             l.fields().compareOutputNumber = 7;
+             l.toggleCompare();
+         },
+         {Buffered("PSWITCH(3,1,2,7,1,0.000000,100.000000)")},
+         {},
+         {}},
+        {"StopAllWithoutReply",
+         1,
+         [](SingleAxisLogic& l) { l.stopAll(); },
+         {Direct("RAPIDSTOP(2)")},
+         {"RAPIDSTOP(2)"},
+         {}},
+        {"ChangeTargetInAbsoluteMode",
+         1,
+         [](SingleAxisLogic& l) {
+             l.fields().absoluteMode = 1;
+             l.fields().stepDistance = 12.5f;
+             l.changeTarget();
+         },
+         {Direct("BASE(2)"), Direct("MOVEMODIFY(12.500000)")},
+         {"BASE(2)", "MOVEMODIFY(12.500000)"},
+         {}},
+        {"TriggerThroughTheBuffer",
+         1,
+         [](SingleAxisLogic& l) { l.trigger(); },
+         {Buffered("TRIGGER")},
+         {},
+         {}},
+    };
+}
+
+class PanelActionOnLink : public PanelOnLink, public ::testing::WithParamInterface<ActionCase>
+{
+};
+
+TEST_P(PanelActionOnLink, SendsTheExactTexts)
+{
+    const ActionCase& c = GetParam();
+    table->set(AxisRow::Atype, 2, static_cast<float>(c.atype));
+    show(2);
+    c.action(logic);
+    EXPECT_THAT(link.sent(), ::testing::ElementsAreArray(c.sent));
+    EXPECT_THAT(sentWithoutReply(), ::testing::ElementsAreArray(c.withoutReply));
+    EXPECT_THAT(messages.shown, ::testing::ElementsAreArray(c.messages));
+}
+
+INSTANTIATE_TEST_SUITE_P(Actions, PanelActionOnLink, ::testing::ValuesIn(ActionCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PanelOnLink, ReciprocationQueuesTwoCyclesInOrderThenStops)
+{
+    show(0);
     link.reply("?REMAIN_BUFFER(1) AXIS(0)", "64");
     logic.fields().absoluteMode = 1;
+    logic.fields().cycleCount = 2;
+    logic.fields().inPositionDelay = 50;
     ASSERT_TRUE(logic.startReciprocation());
     link.clearCalls();
     SlotPorts ports{};
     ports[0] = &port;
-    ReciprocationPump::tick(ports, *memory);
-    EXPECT_THAT(link.sent(), ElementsAre(Direct("?REMAIN_BUFFER(1) AXIS(0)"),
-                                         Direct("MOVEABS(0.000000) AXIS(0)"),
-                                         Direct("MOVEABS(100.000000) AXIS(0)")));
-    const auto moves = link.calls("VXC_DirectCommand");
-    EXPECT_FALSE(moves[1].outputGiven) << "moves are queued without a reply buffer";
+    const std::vector<korvan::testing::SentCommand> cycle{
+        Direct("?REMAIN_BUFFER(1) AXIS(0)"), Direct("MOVEABS(0.000000) AXIS(0)"),
+        Direct("BASE(0)\r\nMOVE_WA(50)"), Direct("MOVEABS(100.000000) AXIS(0)"),
+        Direct("BASE(0)\r\nMOVE_WA(50)")};
+    for (int tick = 0; tick < 3; ++tick)
+        ReciprocationPump::tick(ports, *memory);
+    EXPECT_THAT(link.sent(), ::testing::ElementsAreArray(Then(cycle, cycle)));
+    EXPECT_THAT(sentWithoutReply(), Contains("MOVEABS(100.000000) AXIS(0)"));
+    EXPECT_EQ(memory->at(0, 0).reciprocationActive, 0);
+}
+
+TEST_F(PanelOnLink, CompareOverwriteOkAndCancel)
+{
+    for (const bool ok : {false, true}) {
+        comparators = ComparatorRegistry();
+        *memory = AxisPanelMemory();
+        show(0);
+        logic.fields().comparatorNumber = 3;
+        logic.toggleCompare();
+        show(1);
+        logic.fields().comparatorNumber = 3;
+        messages.shown.clear();
+        messages.answerOk = ok;
+        logic.toggleCompare();
+        EXPECT_THAT(messages.shown, ElementsAre("当前比较器已启动，是否覆盖！"));
+        EXPECT_EQ(memory->at(0, 0).compareRunning, ok ? 0 : 1) << ok;
+        EXPECT_EQ(memory->at(0, 1).compareRunning, ok ? 1 : 0) << ok;
+        EXPECT_EQ(comparators.owner(3), ok ? 1 : 0) << ok;
+        if (ok)
+            EXPECT_THAT(link.sent(),
+                        ElementsAre(Buffered("PSWITCH(3,1,1,0,1,0.000000,100.000000)")));
+        else
+            EXPECT_THAT(link.sent(), IsEmpty());
+    }
 }
 
 } // namespace
