@@ -6,6 +6,8 @@
 #include "cmdlib/motion.h"
 
 #include <algorithm>
+#include <span>
+#include <utility>
 
 namespace korvan::axis {
 
@@ -331,6 +333,24 @@ void SingleAxisLogic::toggleLink()
     }
     updateLinkCaption();
     m_captions.linkFieldsEnabled = !m_linked;
+}
+
+void SingleAxisLogic::refreshOutputNumbers()
+{
+    if (!m_port)
+        return;
+    for (const auto& [row, name] :
+         {std::pair{AxisRow::EnableOut, "ENABLE_OUT"}, std::pair{AxisRow::ClearOut, "CLEAR_OUT"}}) {
+        float value = -1.0f;
+        if (m_port->readRange(name, m_axis, std::span(&value, 1)) != 0)
+            value = -1.0f;
+        m_table.set(row, m_axis, value);
+    }
+    // The activation took the numbers from the table before this read; with
+    // those, a panel opened before the grid ever loaded would switch output 0
+    // of an axis that has no enable or clear output.
+    m_enableOutput = TruncateToInt(m_table.at(AxisRow::EnableOut, m_axis));
+    m_clearOutput = TruncateToInt(m_table.at(AxisRow::ClearOut, m_axis));
 }
 
 LampStates SingleAxisLogic::pollLamps(int eciFlag)

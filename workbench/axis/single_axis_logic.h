@@ -111,6 +111,9 @@ public:
     void trigger();
     void toggleLink();
 
+    /// Timer 2: reads the axis's ENABLE_OUT and CLEAR_OUT into the table (-1 when a
+    /// read fails) and takes them as the panel's output numbers.
+    void refreshOutputNumbers();
     /// Timer 0 lamps: eciFlag of the connection decides the origin input polarity.
     LampStates pollLamps(int eciFlag);
     /// Timer 0 latch step, only while latching.

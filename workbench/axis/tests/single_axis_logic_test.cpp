@@ -320,6 +320,23 @@ TEST_F(SingleAxis, EnableUsesTheOutputOnLocalAxesAndAxisEnableOnBusAxes)
     EXPECT_THAT(port.commands(), ElementsAre("AXIS_ENABLE(1)=1"));
 }
 
+TEST_F(SingleAxis, OneShotRefreshTakesTheOutputNumbersItReads)
+{
+    // The table still holds 0 from the start when the panel opens first.
+    show(2);
+    port.blocks["ENABLE_OUT"] = {6};
+    port.rangeCodes["CLEAR_OUT"] = 3001;
+    logic.refreshOutputNumbers();
+    EXPECT_THAT(port.log, ElementsAre("read ?*ENABLE_OUT(2,1)", "read ?*CLEAR_OUT(2,1)"));
+    EXPECT_EQ(logic.enableOutput(), 6);
+    EXPECT_EQ(logic.clearOutput(), -1);
+    EXPECT_FLOAT_EQ(table->at(AxisRow::ClearOut, 2), -1.0f);
+    port.log.clear();
+    logic.toggleClear(); // no clear output: the drive is asked instead
+    logic.toggleEnable();
+    EXPECT_THAT(port.commands(), ElementsAre("BASE(2)\r\nDATUM(0)\r\nDRIVE_CLEAR(0)", "op(6,1)"));
+}
+
 TEST_F(SingleAxis, ClearOnABusAxisAsksTheDrive)
 {
     table->set(AxisRow::Atype, 0, 65.0f);

@@ -77,6 +77,11 @@ private slots:
         QVERIFY(!m_view->control(1142)->isEnabled());
         QCOMPARE(m_view->statusPeriodMs(), 100);
         QVERIFY(m_env->port.commands().front() == "?MTYPE(3)");
+        // The one-shot refresh shows the output numbers the controller has.
+        m_env->port.blocks["CLEAR_OUT"] = {4};
+        m_view->runTimer(2);
+        QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1140))->text(), QString("-1"));
+        QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1139))->text(), QString("4"));
     }
 
     void serialLinkPollsEvery300Ms()

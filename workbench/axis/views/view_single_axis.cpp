@@ -482,13 +482,10 @@ void View_SingleAxis::oneShotRefresh()
     m_statusList.showRatios(m_table, axis);
     showStatusRow(10);
     showStatusRow(11);
-    for (AxisRow row : {AxisRow::EnableOut, AxisRow::ClearOut}) {
-        float value = -1.0f;
-        const char* name = row == AxisRow::EnableOut ? "ENABLE_OUT" : "CLEAR_OUT";
-        if (current->readRange(name, axis, std::span(&value, 1)) != 0)
-            value = -1.0f;
-        m_table.set(row, axis, value);
-    }
+    m_logic.setPort(current);
+    m_logic.refreshOutputNumbers();
+    find<QLineEdit>(1140)->setText(QString::number(m_logic.enableOutput()));
+    find<QLineEdit>(1139)->setText(QString::number(m_logic.clearOutput()));
     for (int row : m_statusList.refresh(*current, m_table, axis, m_environment.language()))
         showStatusRow(row);
 }
