@@ -65,10 +65,8 @@ protected:
 
     void open(const std::string& profile)
     {
-        korvan::testing::SimOptions options;
-        options.profile = profile;
-        options.eth = kAddress;
-        m_sim = std::make_unique<korvan::testing::SimProcess>(std::move(options));
+        m_sim = std::make_unique<korvan::testing::SimProcess>(
+            korvan::testing::ethernetOptions(kAddress, profile));
         ASSERT_TRUE(m_sim->ready()) << m_sim->readyLine();
         ASSERT_EQ(VXC_OpenEth(m_sim->ethEndpoint().c_str(), &m_handle), 0);
         port = std::make_unique<LinkAxisPort>(m_handle);
