@@ -4,6 +4,8 @@
 #include "workbench/axis/reciprocation_pump.h"
 #include "workbench/axis/single_axis_logic.h"
 
+#include "workbench/axis/tests/recorded_messages.h"
+
 #include "testing/fakelink/fake_link.h"
 
 #include <functional>
@@ -13,6 +15,8 @@
 
 namespace korvan::axis {
 namespace {
+
+using testing::RecordedMessages;
 
 using korvan::testing::Buffered;
 using korvan::testing::Direct;
@@ -115,19 +119,6 @@ TEST_F(LinkPort, ResetClearsInputInversionOfModules)
                                          Buffered("INVERT_IN(33,0)")));
 }
 
-class Messages final : public PanelMessages
-{
-public:
-    void inform(const std::string& text) final { shown.push_back(text); }
-    bool confirmOkCancel(const std::string& text) final
-    {
-        shown.push_back(text);
-        return answerOk;
-    }
-    std::vector<std::string> shown;
-    bool answerOk = true;
-};
-
 // The panel's actions as they reach the link: text, base operation, and
 // whether a reply buffer went with them.
 class PanelOnLink : public LinkPort
@@ -154,7 +145,7 @@ protected:
 
     std::unique_ptr<AxisPanelMemory> memory = std::make_unique<AxisPanelMemory>();
     ComparatorRegistry comparators;
-    Messages messages;
+    RecordedMessages messages;
     SingleAxisLogic logic{*table, *memory, comparators, messages};
 };
 

@@ -8,6 +8,8 @@
 #include "workbench/axis/single_axis_logic.h"
 #include "workbench/axis/status_list.h"
 
+#include "workbench/axis/tests/recorded_messages.h"
+
 #include "testing/simprocess/sim_process.h"
 
 #include <gmock/gmock.h>
@@ -22,6 +24,8 @@
 namespace korvan::axis {
 namespace {
 
+using testing::RecordedMessages;
+
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using ::testing::ElementsAre;
@@ -30,18 +34,6 @@ using ::testing::IsEmpty;
 constexpr const char* kAddress = "127.0.0.144:0";
 constexpr int kPulseAxis = 1; // ATYPE 1 in the default profile
 constexpr int kBusAxis = 3;   // ATYPE 65 in the default profile
-
-class RecordedMessages final : public PanelMessages
-{
-public:
-    void inform(const std::string& text) final { shown.push_back(text); }
-    bool confirmOkCancel(const std::string& text) final
-    {
-        shown.push_back(text);
-        return true;
-    }
-    std::vector<std::string> shown;
-};
 
 std::filesystem::path SourceDir()
 {
