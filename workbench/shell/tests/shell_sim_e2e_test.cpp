@@ -62,16 +62,15 @@ private:
 
 SimOptions ethernet(const char* address, const char* profile = "default.json")
 {
-    return {.profile = profile,
-            .eth = std::string(address) + ":0",
-            .com = {},
-            .pci = {},
-            .stateDir = {}};
+    return korvan::testing::ethernetOptions(std::string(address) + ":0", profile);
 }
 
 SimOptions pciCard(unsigned card, const char* profile = "small.json")
 {
-    return {.profile = profile, .eth = {}, .com = {}, .pci = card, .stateDir = {}};
+    SimOptions options;
+    options.profile = profile;
+    options.pci = card;
+    return options;
 }
 
 // The WM_CONNECTION requests that reached the tool views.
