@@ -30,7 +30,8 @@ protected:
     }
 };
 
-// A pane's border: the black area around the pane, two frames wide.
+// A pane's border: two black frames around the pane; the pane keeps its own
+// background.
 class PaneBorder final : public QWidget
 {
 public:
@@ -48,7 +49,6 @@ protected:
     void paintEvent(QPaintEvent*) final
     {
         QPainter painter(this);
-        painter.fillRect(rect(), SplitterColours::paneBorder());
         drawDoubleFrame(painter, rect(), SplitterColours::paneBorder());
     }
 };

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,8 +22,8 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <QTreeWidget>
 
 using namespace korvan::shell;
@@ -247,6 +248,52 @@ private Q_SLOTS:
         expected.remove(QLatin1Char('\r'));
         QCOMPARE(console->output()->toPlainText(), expected);
         QVERIFY(console->output()->toPlainText().endsWith("tail\n"));
+    }
+
+    void dialogsShowEveryCaptionWhole_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("Chinese") << "";
+        QTest::newRow("English") << "0";
+    }
+
+    void dialogsShowEveryCaptionWhole()
+    {
+        QFETCH(QString, saved);
+        FakeLink link;
+        Workbench bench(saved);
+        PopView_Connet connect(bench.state, bench.frame->treeView()->registry(), *bench.frame);
+        PopView_IpSet ip(bench.state);
+        PopView_Krx krx(bench.state);
+        for (QDialog* dialog : std::initializer_list<QDialog*>{&connect, &ip, &krx}) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            // Set KORVAN_SCREENSHOT_DIR to look at the dialogs as laid out.
+            if (const QString shots = qEnvironmentVariable("KORVAN_SCREENSHOT_DIR");
+                !shots.isEmpty())
+                dialog->grab().save(
+                    QStringLiteral("%1/%2-%3.png")
+                        .arg(shots, dialog->metaObject()->className(), QTest::currentDataTag()));
+            for (QWidget* control : dialog->findChildren<QWidget*>()) {
+                QString text;
+                if (auto* button = qobject_cast<QPushButton*>(control))
+                    text = button->text();
+                else if (auto* label = qobject_cast<QLabel*>(control))
+                    text = label->text();
+                if (text.isEmpty())
+                    continue;
+                const int needed = control->fontMetrics().horizontalAdvance(text);
+                const int room = qobject_cast<QPushButton*>(control)
+                                     ? control->width() - 6
+                                     : control->contentsRect().width();
+                QVERIFY2(needed <= room,
+                         qPrintable(QStringLiteral("%1: \"%2\" needs %3 px, has %4")
+                                        .arg(dialog->metaObject()->className(), text)
+                                        .arg(needed)
+                                        .arg(room)));
+                QVERIFY(dialog->rect().contains(control->geometry()));
+            }
+        }
     }
 
     void consoleSendsEchoesAndRemembers()
