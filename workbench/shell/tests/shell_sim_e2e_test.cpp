@@ -65,6 +65,19 @@ SimOptions ethernet(const char* address, const char* profile = "default.json")
     return korvan::testing::ethernetOptions(std::string(address) + ":0", profile);
 }
 
+// One Ethernet controller that the start's automatic connection finds.
+struct SearchedController
+{
+    explicit SearchedController(const char* address)
+        : loopback(address), controller(ethernet(address))
+    {
+        if (controller.ready())
+            Loopback::searchPortOf(controller);
+    }
+    Loopback loopback;
+    SimProcess controller;
+};
+
 SimOptions pciCard(unsigned card, const char* profile = "small.json")
 {
     SimOptions options;
@@ -169,12 +182,10 @@ private Q_SLOTS:
 
     void connectAllOpensThePciCardThenTheSearchedController()
     {
-        Loopback loopback(kEthAddress);
+        SearchedController searched(kEthAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
         SimProcess card(pciCard(1));
-        SimProcess controller(ethernet(kEthAddress));
         QVERIFY2(card.ready(), card.readyLine().c_str());
-        QVERIFY2(controller.ready(), controller.readyLine().c_str());
-        Loopback::searchPortOf(controller);
 
         Workbench bench;
         QCOMPARE(bench.state.connectionCount, 2);
@@ -206,11 +217,10 @@ private Q_SLOTS:
 
     void treeSelectionsMakeTheirSlotCurrentAndAskForTheirView()
     {
-        Loopback loopback(kEthAddress);
+        SearchedController searched(kEthAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
         SimProcess card(pciCard(1));
-        SimProcess controller(ethernet(kEthAddress));
-        QVERIFY2(card.ready() && controller.ready(), controller.readyLine().c_str());
-        Loopback::searchPortOf(controller);
+        QVERIFY2(card.ready(), card.readyLine().c_str());
         Workbench bench;
         ViewRequests views(*bench.frame);
         QTreeWidget* tree = bench.tree();
@@ -235,13 +245,11 @@ private Q_SLOTS:
 
     void disconnectingSlotOneOfThreeMovesTheLastDown()
     {
-        Loopback loopback(kEthAddress);
+        SearchedController searched(kEthAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
         SimProcess first(pciCard(1));
         SimProcess second(pciCard(2));
-        SimProcess controller(ethernet(kEthAddress));
         QVERIFY2(first.ready() && second.ready(), second.readyLine().c_str());
-        QVERIFY2(controller.ready(), controller.readyLine().c_str());
-        Loopback::searchPortOf(controller);
         Workbench bench;
         QCOMPARE(bench.state.connectionCount, 3);
         const ConnectionSlot moved = bench.state.slots[2];
@@ -293,17 +301,15 @@ private Q_SLOTS:
         QFETCH(QString, alive);
         QFETCH(QString, dead);
         QFETCH(int, remaining);
-        Loopback loopback(kEthAddress);
-        SimProcess controller(ethernet(kEthAddress));
-        QVERIFY2(controller.ready(), controller.readyLine().c_str());
-        Loopback::searchPortOf(controller);
+        SearchedController searched(kEthAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
         Workbench bench(saved);
         QCOMPARE(bench.state.connectionCount, 1);
         bench.frame->pollStatus();
         QCOMPARE(bench.frame->statusPane(2)->text(), kEthAddress + alive);
         const QColor before = bench.frame->statusPane(2)->palette().color(QPalette::Window);
 
-        controller.stop();
+        searched.controller.stop();
         bench.frame->pollStatus();
         QCOMPARE(bench.frame->statusPane(2)->text(), kEthAddress + dead);
         const QColor after = bench.frame->statusPane(2)->palette().color(QPalette::Window);
@@ -314,10 +320,8 @@ private Q_SLOTS:
 
     void resetRebootsTheControllerAndConnectsAgain()
     {
-        Loopback loopback(kEthAddress);
-        SimProcess controller(ethernet(kEthAddress));
-        QVERIFY2(controller.ready(), controller.readyLine().c_str());
-        Loopback::searchPortOf(controller);
+        SearchedController searched(kEthAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
         Workbench bench("0", kRebootWaitMs);
         QCOMPARE(bench.state.connectionCount, 1);
         const ControllerHandle before = bench.state.slots[0].handle;
@@ -335,10 +339,8 @@ private Q_SLOTS:
 
     void consoleRunsKorbasicOnTheCurrentController()
     {
-        Loopback loopback(kEthAddress);
-        SimProcess controller(ethernet(kEthAddress));
-        QVERIFY2(controller.ready(), controller.readyLine().c_str());
-        Loopback::searchPortOf(controller);
+        SearchedController searched(kEthAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
         Workbench bench;
         View_OnlineCmd* console = bench.frame->console();
         bench.frame->show();
@@ -418,10 +420,8 @@ private Q_SLOTS:
 
     void ipSetSucceedsAlthoughTheControllerDropsTheLink()
     {
-        Loopback loopback(kIpSetAddress);
-        SimProcess controller(ethernet(kIpSetAddress));
-        QVERIFY2(controller.ready(), controller.readyLine().c_str());
-        Loopback::searchPortOf(controller);
+        SearchedController searched(kIpSetAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
         Workbench bench;
         QCOMPARE(bench.state.connectionCount, 1);
         const ControllerHandle handle = bench.state.slots[0].handle;
