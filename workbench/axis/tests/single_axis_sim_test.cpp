@@ -14,6 +14,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <cmath>
@@ -262,8 +263,13 @@ TEST_F(SingleAxisOnSim, EnableLampOfTheBusAxisFollowsTheDrive)
 
 TEST_F(SingleAxisOnSim, ResetAppliesTheShippedDefaultsAndClearsInputInversion)
 {
+    // The second input of the profile's expansion module, numbered from (CAN id + 1) * 16.
+    std::ifstream stream(SourceDir() / "resources/sim/default.json");
+    const int moduleInput =
+        (nlohmann::json::parse(stream).at("modules").at(0).at("canId").get<int>() + 1) * 16 + 1;
     port->execute("INVERT_IN(5,1)", nullptr);
-    port->execute("INVERT_IN(17,1)", nullptr); // the expansion module's second input
+    port->execute(FormatCommand("INVERT_IN(%d,1)", moduleInput), nullptr);
+    ASSERT_FLOAT_EQ(read(FormatCommand("?INVERT_IN(%d)", moduleInput)), 1.0f);
     for (AxisRow row : {AxisRow::FsLimit, AxisRow::FwdIn})
         table->set(row, 8, 42.0f);
     std::vector<std::string> errors;
@@ -279,7 +285,7 @@ TEST_F(SingleAxisOnSim, ResetAppliesTheShippedDefaultsAndClearsInputInversion)
     EXPECT_FLOAT_EQ(table->at(AxisRow::FwdIn, 8), 42.0f);
     EXPECT_FLOAT_EQ(table->at(AxisRow::FwdIn, 0), 1.0f) << "from AxisInit.xml";
     EXPECT_FLOAT_EQ(read("?INVERT_IN(5)"), 0.0f);
-    EXPECT_FLOAT_EQ(read("?INVERT_IN(17)"), 0.0f);
+    EXPECT_FLOAT_EQ(read(FormatCommand("?INVERT_IN(%d)", moduleInput)), 0.0f);
 
     SendAxisTable(*port, *table);
     EXPECT_FLOAT_EQ(read("?FS_LIMIT(2)"), 200000000.0f);
