@@ -5,14 +5,12 @@
 #pragma once
 
 #include "workbench/axis/axis_table.h"
-#include "workbench/axis/link_axis_port.h"
+#include "workbench/axis/slot_link_ports.h"
 #include "workbench/axis/views/single_axis_environment.h"
 #include "workbench/axis/views/single_axis_session.h"
 #include "workbench/shell/app_state.h"
 
-#include <array>
 #include <memory>
-#include <optional>
 
 namespace korvan::shell {
 
@@ -42,9 +40,8 @@ private:
     const AppState& m_state;
     axis::AxisTable m_table;
     std::unique_ptr<axis::AxisPanelMemory> m_memory;
+    axis::SlotLinkPorts m_ports;
     std::unique_ptr<axis::SingleAxisSession> m_session;
-    // A port stays valid while its slot keeps the same handle.
-    std::array<std::optional<axis::LinkAxisPort>, kMaxConnections> m_ports;
 };
 
 } // namespace korvan::shell

@@ -3,6 +3,7 @@
 #include "workbench/axis/link_axis_port.h"
 #include "workbench/axis/reciprocation_pump.h"
 #include "workbench/axis/single_axis_logic.h"
+#include "workbench/axis/slot_link_ports.h"
 
 #include "workbench/axis/tests/recorded_messages.h"
 
@@ -368,6 +369,33 @@ TEST_F(PanelOnLink, CompareOverwriteOkAndCancel)
                         ElementsAre(Buffered("PSWITCH(3,1,1,0,1,0.000000,100.000000)")));
         else
             EXPECT_THAT(link.sent(), IsEmpty());
+    }
+}
+
+TEST_F(PanelOnLink, ASlotWhoseLinkChangesStopsFeedingItsReciprocation)
+{
+    SlotLinkPorts slots(*memory);
+    ASSERT_EQ(slots.port(0, link.handle()), slots.port(0, link.handle()));
+    EXPECT_EQ(slots.port(30, link.handle()), nullptr);
+    for (const bool closed : {true, false}) {
+        memory->at(0, 4).reciprocationActive = 1;
+        memory->at(0, 4).cyclesDone = 3;
+        memory->at(1, 4).reciprocationActive = 1;
+        ASSERT_NE(slots.port(0, link.handle()), nullptr);
+        ASSERT_NE(slots.port(1, link.handle()), nullptr);
+        // The link of slot 0 goes away, or another controller takes the slot.
+        const ControllerHandle next = closed ? nullptr : link.createHandle();
+        AxisPort* port = slots.port(0, next);
+        EXPECT_EQ(port == nullptr, closed);
+        EXPECT_EQ(memory->at(0, 4).reciprocationActive, 0);
+        EXPECT_EQ(memory->at(0, 4).cyclesDone, 0.0f);
+        EXPECT_EQ(memory->at(1, 4).reciprocationActive, 1) << "other slots run on";
+        if (port) {
+            link.clearCalls();
+            port->set("SPEED(0)=1");
+            EXPECT_EQ(link.calls("VXC_DirectCommand").at(0).handle, next);
+            slots.port(0, link.handle());
+        }
     }
 }
 
