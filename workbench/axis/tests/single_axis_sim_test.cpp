@@ -137,18 +137,14 @@ protected:
     AxisPanelMemory& memory() { return *m_memory; }
     AxisPanelEntry& remembered(int axis) { return m_memory->at(0, axis); }
 
+    std::unique_ptr<korvan::testing::SimProcess> m_sim;
+    ControllerHandle m_handle = nullptr;
+    std::unique_ptr<AxisPanelMemory> m_memory = std::make_unique<AxisPanelMemory>();
     std::unique_ptr<AxisTable> table = std::make_unique<AxisTable>();
     std::unique_ptr<LinkAxisPort> port;
     SlotPorts ports{};
     ComparatorRegistry comparators;
     RecordedMessages messages;
-
-private:
-    std::unique_ptr<korvan::testing::SimProcess> m_sim;
-    ControllerHandle m_handle = nullptr;
-    std::unique_ptr<AxisPanelMemory> m_memory = std::make_unique<AxisPanelMemory>();
-
-protected:
     SingleAxisLogic logic{*table, *m_memory, comparators, messages};
 };
 
