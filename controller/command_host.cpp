@@ -298,7 +298,10 @@ HostResult CommandHost::declare(std::string_view name, long size, bool global)
 
 bool CommandHost::takesSources(std::string_view command) const
 {
-    return command == "SCOPE";
+    if (command == "SCOPE")
+        return true;
+    const CommandSpec* spec = m_state.commands.find(command);
+    return spec && spec->takesSources;
 }
 
 void registerControllerCommands(CommandRegistry& registry)

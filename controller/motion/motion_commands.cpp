@@ -14,8 +14,8 @@ bool isBusAxis(const AxisParameters& p)
 } // namespace
 
 MotionEngine::MotionEngine(int axisCount, double periodSeconds, MotionHost* host)
-    : m_axes(static_cast<std::size_t>(std::max(1, axisCount))), m_period(periodSeconds),
-      m_host(host)
+    : m_axes(static_cast<std::size_t>(std::max(1, axisCount))), m_wireLevel(kSensorInputs, 0),
+      m_wireStamp(kSensorInputs, 0), m_period(periodSeconds), m_host(host)
 {}
 
 MotionResult MotionEngine::checkBase(std::span<const int> base) const
@@ -50,10 +50,6 @@ MotionResult MotionEngine::push(BufferEntry& entry)
     Axis& leadAxis = m_axes[lead];
     entry.id = m_nextId++;
     entry.mark = leadAxis.params.moveMark;
-    if (leadAxis.nextMoveSpeed > 0 && entry.kind == EntryKind::Path) {
-        entry.speed = leadAxis.nextMoveSpeed;
-        leadAxis.nextMoveSpeed = 0;
-    }
     for (int i = 0; i < entry.axisCount; ++i) {
         Axis& a = m_axes[entry.axes[i]];
         a.refs.push({entry.id, lead});
@@ -284,6 +280,61 @@ MotionResult MotionEngine::moveCirc2(std::span<const int> base, double mid0, dou
     return queueArc(base.first(2), g, MoveType::Circ, sp);
 }
 
+MotionResult MotionEngine::mhelical(std::span<const int> base, double end0, double end1,
+                                    double centre0, double centre1, int direction,
+                                    double distance3, int mode, bool absolute, bool sp)
+{
+    if (const auto r = checkBase(base); r != MotionResult::Ok)
+        return r;
+    if (base.size() < 3 || (mode != 0 && mode != 1))
+        return MotionResult::BadArgument;
+    const auto axes = base.first(3);
+    AxisVector start{};
+    for (int i = 0; i < 3; ++i)
+        start[i] = queuedEnd(axes[i]);
+    AxisVector end{};
+    end[0] = absolute ? end0 - start[0] : end0;
+    end[1] = absolute ? end1 - start[1] : end1;
+    end[2] = absolute ? distance3 - start[2] : distance3;
+    const double c0 = absolute ? centre0 - start[0] : centre0;
+    const double c1 = absolute ? centre1 - start[1] : centre1;
+    PathGeometry g;
+    if (const auto r = PathGeometry::arcCentre(3, start, end, c0, c1, direction == 1, g);
+        r != MotionResult::Ok)
+        return r;
+    if (mode == 0)
+        g.countLinearAxesInLength();
+    return queueArc(axes, g, MoveType::Helical, sp);
+}
+
+MotionResult MotionEngine::mhelical2(std::span<const int> base, double mid0, double mid1,
+                                     double end0, double end1, double distance3, int mode,
+                                     bool absolute, bool sp)
+{
+    if (const auto r = checkBase(base); r != MotionResult::Ok)
+        return r;
+    if (base.size() < 3 || (mode != 0 && mode != 1))
+        return MotionResult::BadArgument;
+    const auto axes = base.first(3);
+    AxisVector start{};
+    for (int i = 0; i < 3; ++i)
+        start[i] = queuedEnd(axes[i]);
+    AxisVector mid{};
+    AxisVector end{};
+    mid[0] = absolute ? mid0 - start[0] : mid0;
+    mid[1] = absolute ? mid1 - start[1] : mid1;
+    end[0] = absolute ? end0 - start[0] : end0;
+    end[1] = absolute ? end1 - start[1] : end1;
+    end[2] = absolute ? distance3 - start[2] : distance3;
+    PathGeometry g;
+    if (const auto r = PathGeometry::arcThrough(3, 2, start, mid, end, false, g);
+        r != MotionResult::Ok)
+        return r;
+    if (mode == 0)
+        g.countLinearAxesInLength();
+    return queueArc(axes, g, MoveType::Helical, sp);
+}
+
 MotionResult MotionEngine::mspherical(std::span<const int> base, const std::array<double, 3>& end,
                                       const std::array<double, 3>& middle, int mode, double extra4,
                                       double extra5, bool sp)
@@ -313,64 +364,6 @@ MotionResult MotionEngine::mspherical(std::span<const int> base, const std::arra
         r != MotionResult::Ok)
         return r;
     return queueArc(base.first(std::min(n, 5)), g, MoveType::Spherical, sp);
-}
-
-MotionResult MotionEngine::moveOp(int lead, int output, int value)
-{
-    if (!validAxis(lead))
-        return MotionResult::BadAxis;
-    BufferEntry e;
-    e.kind = EntryKind::Output;
-    e.mtype = MoveType::BufferedIo;
-    e.bufferType = BufferType::Output;
-    e.axisCount = 1;
-    e.axes[0] = lead;
-    e.number = output;
-    e.value = value;
-    return push(e);
-}
-
-MotionResult MotionEngine::moveWait(int lead, double milliseconds)
-{
-    if (!validAxis(lead))
-        return MotionResult::BadAxis;
-    if (!(milliseconds >= 0))
-        return MotionResult::BadArgument;
-    BufferEntry e;
-    e.kind = EntryKind::Wait;
-    e.mtype = MoveType::BufferedIo;
-    e.bufferType = BufferType::Wait;
-    e.axisCount = 1;
-    e.axes[0] = lead;
-    e.value = milliseconds;
-    return push(e);
-}
-
-MotionResult MotionEngine::moveAout(int lead, int channel, double value)
-{
-    if (!validAxis(lead))
-        return MotionResult::BadAxis;
-    if (!std::isfinite(value))
-        return MotionResult::BadArgument;
-    BufferEntry e;
-    e.kind = EntryKind::AnalogOutput;
-    e.mtype = MoveType::BufferedIo;
-    e.bufferType = BufferType::Output;
-    e.axisCount = 1;
-    e.axes[0] = lead;
-    e.number = channel;
-    e.value = value;
-    return push(e);
-}
-
-MotionResult MotionEngine::setNextMoveSpeed(int axis, double speed)
-{
-    if (!validAxis(axis))
-        return MotionResult::BadAxis;
-    if (!(speed > 0))
-        return MotionResult::BadArgument;
-    m_axes[axis].nextMoveSpeed = speed;
-    return MotionResult::Ok;
 }
 
 MotionResult MotionEngine::cancel(int axis, int mode)
@@ -551,18 +544,6 @@ MotionResult MotionEngine::setStopReason(int axis, std::uint32_t value)
     if (!validAxis(axis))
         return MotionResult::BadAxis;
     m_axes[axis].status.stopReason = value;
-    return MotionResult::Ok;
-}
-
-MotionResult MotionEngine::setRatio(int axis, bool encoder, int first, int second)
-{
-    if (!validAxis(axis))
-        return MotionResult::BadAxis;
-    if (first <= 0 || second <= 0 || first > 65535 || second > 65535)
-        return MotionResult::BadArgument;
-    AxisParameters& p = m_axes[axis].params;
-    (encoder ? p.encoderRatioNum : p.stepRatioNum) = first;
-    (encoder ? p.encoderRatioDen : p.stepRatioDen) = second;
     return MotionResult::Ok;
 }
 
