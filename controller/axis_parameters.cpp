@@ -47,6 +47,14 @@ double ParameterTable::get(AxisParam id, int axis) const
     return e.values[static_cast<std::size_t>(axis)];
 }
 
+double ParameterTable::get(AxisParam id, int axis, int mode) const
+{
+    const Entry& e = m_entries[static_cast<std::size_t>(id)];
+    if (axis >= 0 && axis < m_axisCount && e.binding && e.binding->getMode)
+        return e.binding->getMode(axis, mode);
+    return get(id, axis);
+}
+
 basic::ErrorCode ParameterTable::set(AxisParam id, int axis, double value)
 {
     Entry& e = m_entries[static_cast<std::size_t>(id)];

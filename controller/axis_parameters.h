@@ -104,6 +104,9 @@ struct ParameterBinding
 {
     std::function<double(int axis)> get;
     std::function<basic::ErrorCode(int axis, double value)> set; // null: read-only
+    /// For ModeArg entries: the value for a mode ("REMAIN_BUFFER(7)"); mode 0
+    /// when none is given. Null: get() answers every mode.
+    std::function<double(int axis, int mode)> getMode;
 };
 
 class ParameterTable
@@ -113,6 +116,8 @@ public:
 
     int axisCount() const { return m_axisCount; }
     double get(AxisParam id, int axis) const;
+    /// The value of a ModeArg entry for a mode.
+    double get(AxisParam id, int axis, int mode) const;
     /// Writes one axis's value; refuses read-only entries and bad axes.
     basic::ErrorCode set(AxisParam id, int axis, double value);
     /// Writes a status value of a stored entry, read-only or not.

@@ -51,6 +51,13 @@ MotionLink::MotionLink(Controller& controller)
                 };
             state.parameters.bind(spec.id, std::move(binding));
         }
+        // REMAIN_BUFFER takes the entry type, not the axis, as its argument.
+        ParameterBinding room;
+        room.get = [this](int axis) { return double(m_engine.remainBuffer(axis, 1)); };
+        room.getMode = [this](int axis, int type) {
+            return double(m_engine.remainBuffer(axis, type));
+        };
+        state.parameters.bind(AxisParam::REMAIN_BUFFER, std::move(room));
         registerMotionCommands(state.commands);
     });
 }

@@ -551,6 +551,9 @@ int MotionEngine::remainBuffer(int axis, int type) const
 {
     if (!validAxis(axis))
         return -1;
+    // No type (REMAIN_BUFFER() or REMAIN_BUFFER(0)) asks for room of any kind.
+    if (type == 0)
+        type = static_cast<int>(BufferType::Any);
     switch (static_cast<BufferType>(type)) {
     case BufferType::Any:
     case BufferType::Line:
