@@ -104,10 +104,11 @@ struct ParameterBinding
 {
     std::function<double(int axis)> get;
     std::function<basic::ErrorCode(int axis, double value)> set; // null: read-only
-    /// For ModeArg entries: the value for a mode ("REMAIN_BUFFER(7)"); mode 0
-    /// when none is given. Null: get() answers every mode.
-    std::function<double(int axis, int mode)> getMode;
 };
+
+/// For ModeArg entries: the value for a mode ("REMAIN_BUFFER(7)"), mode 0 when
+/// none is given.
+using ModeGetter = std::function<double(int axis, int mode)>;
 
 class ParameterTable
 {
@@ -124,6 +125,8 @@ public:
     void store(AxisParam id, int axis, double value);
     /// Routes an entry through functions from now on.
     void bind(AxisParam id, ParameterBinding binding);
+    /// Answers a bound ModeArg entry per mode (unbind() removes it too).
+    void bindMode(AxisParam id, ModeGetter getter);
     /// Makes an entry a stored one again.
     void unbind(AxisParam id);
     /// Sets the value that reset() restores for one axis.
@@ -137,6 +140,7 @@ private:
         std::vector<double> values;
         std::vector<double> factory;
         std::optional<ParameterBinding> binding;
+        ModeGetter modeGetter;
     };
     int m_axisCount;
     std::vector<Entry> m_entries;

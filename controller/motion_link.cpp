@@ -54,10 +54,10 @@ MotionLink::MotionLink(Controller& controller)
         // REMAIN_BUFFER takes the entry type, not the axis, as its argument.
         ParameterBinding room;
         room.get = [this](int axis) { return double(m_engine.remainBuffer(axis, 1)); };
-        room.getMode = [this](int axis, int type) {
-            return double(m_engine.remainBuffer(axis, type));
-        };
         state.parameters.bind(AxisParam::REMAIN_BUFFER, std::move(room));
+        state.parameters.bindMode(AxisParam::REMAIN_BUFFER, [this](int axis, int type) {
+            return double(m_engine.remainBuffer(axis, type));
+        });
         registerMotionCommands(state.commands);
     });
 }

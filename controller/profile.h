@@ -51,14 +51,14 @@ struct AxisSwitches
     int reverseLimit = -1;
     int alarm = -1;
     int registration = -1;
-    double originLow = -0.5;     // origin switch on from here ...
-    double originHigh = 0.5;     // ... to here
-    double forwardLimitAt = 1000; // forward limit on from here onwards
+    double originLow = -0.5;       // origin switch on from here ...
+    double originHigh = 0.5;       // ... to here
+    double forwardLimitAt = 1000;  // forward limit on from here onwards
     double reverseLimitAt = -1000; // reverse limit on from here backwards
-    double zPulseEvery = 0;      // encoder index every N units, 0 = none
-    double zPulseWidth = 0.05;   // index on from each multiple of N for this long
-    double registrationLow = 50; // registration input on from here ...
-    double registrationHigh = 51; // ... to here
+    double zPulseEvery = 0;        // encoder index every N units, 0 = none
+    double zPulseWidth = 0.05;     // index on from each multiple of N for this long
+    double registrationLow = 50;   // registration input on from here ...
+    double registrationHigh = 51;  // ... to here
 };
 
 // The signal an analogue input follows, in raw converter counts.

@@ -139,11 +139,28 @@ void MotionEngine::updatePulses()
 
 void MotionEngine::applyAddedAxes()
 {
-    for (Axis& a : m_axes) {
+    for (int axis = 0; axis < axisCount(); ++axis) {
+        Axis& a = m_axes[axis];
         if (a.addSource < 0)
             continue;
         const Axis& source = m_axes[a.addSource];
-        a.status.dpos += source.status.dpos - source.prevDpos;
+        const double delta = source.status.dpos - source.prevDpos;
+        if (delta == 0)
+            continue;
+        a.status.dpos += delta;
+        a.status.endmoveBuffer += delta;
+        // A path the axis runs itself carries the added move along with it.
+        if (a.refs.empty())
+            continue;
+        Axis& lead = m_axes[a.refs.front().lead];
+        if (!lead.activity.active || lead.owned.empty())
+            continue;
+        BufferEntry& e = lead.owned.front();
+        if (e.kind != EntryKind::Path || e.id != a.refs.front().id)
+            continue;
+        for (int i = 0; i < e.axisCount; ++i)
+            if (e.axes[i] == axis)
+                e.geometry.shift(i, delta);
     }
 }
 

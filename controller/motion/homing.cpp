@@ -248,10 +248,10 @@ bool MotionEngine::homingStep(int axis, BufferEntry& entry, const AxisSignals& b
     // A drive watches its own limit switches; the controller its FWD_IN and REV_IN.
     // The limit that is the home switch is no obstacle.
     const AxisSwitches& w = a.switches;
-    const bool fwdLimit = h.home != HomeSwitch::FwdLimit &&
-                          (h.drive ? w.fwdLimit.contains(p1) : before.fwdLimit);
-    const bool revLimit = h.home != HomeSwitch::RevLimit &&
-                          (h.drive ? w.revLimit.contains(p1) : before.revLimit);
+    const bool fwdLimit =
+        h.home != HomeSwitch::FwdLimit && (h.drive ? w.fwdLimit.contains(p1) : before.fwdLimit);
+    const bool revLimit =
+        h.home != HomeSwitch::RevLimit && (h.drive ? w.revLimit.contains(p1) : before.revLimit);
     const bool limitAhead = (moving > 0 && fwdLimit) || (moving < 0 && revLimit);
     auto homeAtEdge = [&](bool rising) {
         double at = p1;

@@ -281,8 +281,8 @@ MotionResult MotionEngine::moveCirc2(std::span<const int> base, double mid0, dou
 }
 
 MotionResult MotionEngine::mhelical(std::span<const int> base, double end0, double end1,
-                                    double centre0, double centre1, int direction,
-                                    double distance3, int mode, bool absolute, bool sp)
+                                    double centre0, double centre1, int direction, double distance3,
+                                    int mode, bool absolute, bool sp)
 {
     if (const auto r = checkBase(base); r != MotionResult::Ok)
         return r;

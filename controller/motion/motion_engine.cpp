@@ -573,16 +573,17 @@ bool MotionEngine::edge(const PositionWindow& w, double p0, double p1, bool risi
     const bool closedAtStart = rising != forward;
     double b = base;
     if (w.period > 0) {
-        const double k = forward ? std::ceil((p0 - base) / w.period) : std::floor((p0 - base) / w.period);
+        const double k =
+            forward ? std::ceil((p0 - base) / w.period) : std::floor((p0 - base) / w.period);
         b = base + k * w.period;
         const bool pastStart = forward ? b > p0 : b < p0;
         if (!pastStart && !(closedAtStart && b == p0))
             b += forward ? w.period : -w.period;
     }
-    const bool afterStart = forward ? (b > p0 || (closedAtStart && b == p0))
-                                    : (b < p0 || (closedAtStart && b == p0));
-    const bool beforeEnd = forward ? (b < p1 || (!closedAtStart && b == p1))
-                                   : (b > p1 || (!closedAtStart && b == p1));
+    const bool afterStart =
+        forward ? (b > p0 || (closedAtStart && b == p0)) : (b < p0 || (closedAtStart && b == p0));
+    const bool beforeEnd =
+        forward ? (b < p1 || (!closedAtStart && b == p1)) : (b > p1 || (!closedAtStart && b == p1));
     if (!afterStart || !beforeEnd)
         return false;
     at = b;

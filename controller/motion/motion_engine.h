@@ -146,10 +146,10 @@ struct BufferEntry
     HomeSwitch homeSwitch = HomeSwitch::Origin; // drive homing
     bool driveHoming = false;                   // DATUM(21, method)
     bool homeHere = false;                      // drive methods 35 and 37
-    int number = 0;         // output / channel / master axis / MOVE_PARA axis
-    int count = 1;          // MOVE_OP: outputs from number on set from the bits of value
-    double value = 0;       // output value, wait ms, connect ratio, MOVE_PARA value
-    double pulseMs = 0;     // MOVE_OP2: the output returns after this time
+    int number = 0;                             // output / channel / master axis / MOVE_PARA axis
+    int count = 1;      // MOVE_OP: outputs from number on set from the bits of value
+    double value = 0;   // output value, wait ms, connect ratio, MOVE_PARA value
+    double pulseMs = 0; // MOVE_OP2: the output returns after this time
     const ParameterBinding* parameter = nullptr; // MOVE_PARA
 };
 
@@ -229,10 +229,10 @@ struct HomingState
     bool zAfterBackOff = false;
     bool approachAfterBackOff = false;
     HomeSwitch home = HomeSwitch::Origin;
-    bool drive = false;       // a bus drive homes on its own sensors, without DATUM_IN
-    bool turnAtLimit = true;  // 11-19 and drive methods turn round at a limit; 1-9 stop
-    bool atCurrent = false;   // drive methods 35 and 37: home where the axis stands
-    double velocity = 0;      // signed, units/s
+    bool drive = false;      // a bus drive homes on its own sensors, without DATUM_IN
+    bool turnAtLimit = true; // 11-19 and drive methods turn round at a limit; 1-9 stop
+    bool atCurrent = false;  // drive methods 35 and 37: home where the axis stands
+    double velocity = 0;     // signed, units/s
 };
 
 struct RegistState
@@ -304,8 +304,8 @@ public:
     // linearly by distance3 (absolute: to it); mode 0 counts the third axis in the path
     // speed, mode 1 gives the speed to the arc alone.
     MotionResult mhelical(std::span<const int> base, double end0, double end1, double centre0,
-                          double centre1, int direction, double distance3, int mode,
-                          bool absolute, bool sp);
+                          double centre1, int direction, double distance3, int mode, bool absolute,
+                          bool sp);
     // MHELICAL2: the same with a middle point instead of a centre.
     MotionResult mhelical2(std::span<const int> base, double mid0, double mid1, double end0,
                            double end1, double distance3, int mode, bool absolute, bool sp);
@@ -349,8 +349,8 @@ private:
         double prevDpos = 0;
         double prevMpos = 0;
         double physicalOffset = 0; // physical = mpos + offset
-        int addSource = -1; // ADDAX
-        AxisVector bufferedEnd{}; // unused for non-lead axes
+        int addSource = -1;        // ADDAX
+        AxisVector bufferedEnd{};  // unused for non-lead axes
     };
 
     MotionResult checkBase(std::span<const int> base) const;

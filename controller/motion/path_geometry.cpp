@@ -186,6 +186,14 @@ void PathGeometry::countLinearAxesInLength()
     m_length = std::sqrt(sum);
 }
 
+void PathGeometry::shift(int axisIndex, double distance)
+{
+    m_start[axisIndex] += distance;
+    m_end[axisIndex] += distance;
+    if (m_arc && axisIndex < m_planeAxes)
+        m_centre[axisIndex] += distance;
+}
+
 void PathGeometry::rebase(const AxisVector& start, bool keepLineEnd)
 {
     if (!m_arc) {

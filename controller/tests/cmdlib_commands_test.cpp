@@ -548,8 +548,9 @@ TEST_P(CmdlibCommands, IsUnderstoodAndReadsBack)
     if (!c.query)
         return;
     EXPECT_NE(read, kUnread) << "the reply did not read back";
-    if (c.expected)
+    if (c.expected) {
         EXPECT_NEAR(read, *c.expected, 1e-4);
+    }
 }
 
 // The script passes every other mode on unchanged; those that name no homing are

@@ -134,8 +134,7 @@ TEST_F(DefaultProfileMotion, DisabledBusAxisRefusesMotionWithItsCode)
     ok("AXIS_ENABLE(3)=0");
     const Outcome refused = controller->execute(task, "MOVE(10) AXIS(3)");
     EXPECT_EQ(refused.code, 2302);
-    EXPECT_NE(refused.messages.find("ERROR 2302: line 1: bus axis not enabled"),
-              std::string::npos)
+    EXPECT_NE(refused.messages.find("ERROR 2302: line 1: bus axis not enabled"), std::string::npos)
         << refused.messages;
     EXPECT_EQ(code("VMOVE(1) AXIS(3)"), 2302);
     EXPECT_EQ(code("AXIS_STOPREASON(3) = 0\r\nDATUM(21,35) AXIS(3)"), 2302);

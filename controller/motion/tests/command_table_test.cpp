@@ -15,7 +15,7 @@ MotionResult call(MotionEngine& e, const char* name, std::vector<int> base,
     EXPECT_NE(c, nullptr) << name;
     if (!c)
         return MotionResult::UnknownName;
-    return c->run(e, {base, args});
+    return c->run(e, {base, args, {}});
 }
 
 void runIdle(MotionEngine& e)

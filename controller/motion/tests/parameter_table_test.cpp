@@ -81,8 +81,8 @@ TEST(ResultCodes, EveryResultHasOneCodeOutsideTheLinkRange)
     EXPECT_EQ(results.size(), static_cast<std::size_t>(MotionResult::NoOriginInput) + 1);
     EXPECT_EQ(controllerCode(MotionResult::Ok), 0);
     // Refusals only motion gives have a range of their own.
-    for (const MotionResult r : {MotionResult::BufferFull, MotionResult::AxisDisabled,
-                                 MotionResult::BadArc, MotionResult::LimitActive,
-                                 MotionResult::NotBusAxis, MotionResult::NoOriginInput})
+    for (const MotionResult r :
+         {MotionResult::BufferFull, MotionResult::AxisDisabled, MotionResult::BadArc,
+          MotionResult::LimitActive, MotionResult::NotBusAxis, MotionResult::NoOriginInput})
         EXPECT_TRUE(controllerCode(r) > 2300 && controllerCode(r) < 2400);
 }
