@@ -280,59 +280,71 @@ MotionResult MotionEngine::moveCirc2(std::span<const int> base, double mid0, dou
     return queueArc(base.first(2), g, MoveType::Circ, sp);
 }
 
+AxisVector MotionEngine::queuedStart(std::span<const int> base) const
+{
+    AxisVector start{};
+    for (std::size_t i = 0; i < base.size() && i < start.size(); ++i)
+        start[i] = queuedEnd(base[i]);
+    return start;
+}
+
+MotionResult MotionEngine::checkHelical(std::span<const int> base, int mode) const
+{
+    if (const auto r = checkBase(base); r != MotionResult::Ok)
+        return r;
+    return base.size() < 3 || (mode != 0 && mode != 1) ? MotionResult::BadArgument
+                                                       : MotionResult::Ok;
+}
+
+MotionResult MotionEngine::queueHelix(std::span<const int> base, PathGeometry geometry, int mode,
+                                      bool sp)
+{
+    if (mode == 0)
+        geometry.countLinearAxesInLength();
+    return queueArc(base.first(3), geometry, MoveType::Helical, sp);
+}
+
+namespace {
+// A coordinate as an offset from the start of the move.
+double offsetOf(double value, double start, bool absolute)
+{
+    return absolute ? value - start : value;
+}
+} // namespace
+
 MotionResult MotionEngine::mhelical(std::span<const int> base, double end0, double end1,
                                     double centre0, double centre1, int direction, double distance3,
                                     int mode, bool absolute, bool sp)
 {
-    if (const auto r = checkBase(base); r != MotionResult::Ok)
+    if (const auto r = checkHelical(base, mode); r != MotionResult::Ok)
         return r;
-    if (base.size() < 3 || (mode != 0 && mode != 1))
-        return MotionResult::BadArgument;
-    const auto axes = base.first(3);
-    AxisVector start{};
-    for (int i = 0; i < 3; ++i)
-        start[i] = queuedEnd(axes[i]);
-    AxisVector end{};
-    end[0] = absolute ? end0 - start[0] : end0;
-    end[1] = absolute ? end1 - start[1] : end1;
-    end[2] = absolute ? distance3 - start[2] : distance3;
-    const double c0 = absolute ? centre0 - start[0] : centre0;
-    const double c1 = absolute ? centre1 - start[1] : centre1;
+    const AxisVector start = queuedStart(base.first(3));
+    const AxisVector end{offsetOf(end0, start[0], absolute), offsetOf(end1, start[1], absolute),
+                         offsetOf(distance3, start[2], absolute)};
     PathGeometry g;
-    if (const auto r = PathGeometry::arcCentre(3, start, end, c0, c1, direction == 1, g);
+    if (const auto r =
+            PathGeometry::arcCentre(3, start, end, offsetOf(centre0, start[0], absolute),
+                                    offsetOf(centre1, start[1], absolute), direction == 1, g);
         r != MotionResult::Ok)
         return r;
-    if (mode == 0)
-        g.countLinearAxesInLength();
-    return queueArc(axes, g, MoveType::Helical, sp);
+    return queueHelix(base, g, mode, sp);
 }
 
 MotionResult MotionEngine::mhelical2(std::span<const int> base, double mid0, double mid1,
                                      double end0, double end1, double distance3, int mode,
                                      bool absolute, bool sp)
 {
-    if (const auto r = checkBase(base); r != MotionResult::Ok)
+    if (const auto r = checkHelical(base, mode); r != MotionResult::Ok)
         return r;
-    if (base.size() < 3 || (mode != 0 && mode != 1))
-        return MotionResult::BadArgument;
-    const auto axes = base.first(3);
-    AxisVector start{};
-    for (int i = 0; i < 3; ++i)
-        start[i] = queuedEnd(axes[i]);
-    AxisVector mid{};
-    AxisVector end{};
-    mid[0] = absolute ? mid0 - start[0] : mid0;
-    mid[1] = absolute ? mid1 - start[1] : mid1;
-    end[0] = absolute ? end0 - start[0] : end0;
-    end[1] = absolute ? end1 - start[1] : end1;
-    end[2] = absolute ? distance3 - start[2] : distance3;
+    const AxisVector start = queuedStart(base.first(3));
+    const AxisVector mid{offsetOf(mid0, start[0], absolute), offsetOf(mid1, start[1], absolute)};
+    const AxisVector end{offsetOf(end0, start[0], absolute), offsetOf(end1, start[1], absolute),
+                         offsetOf(distance3, start[2], absolute)};
     PathGeometry g;
     if (const auto r = PathGeometry::arcThrough(3, 2, start, mid, end, false, g);
         r != MotionResult::Ok)
         return r;
-    if (mode == 0)
-        g.countLinearAxesInLength();
-    return queueArc(axes, g, MoveType::Helical, sp);
+    return queueHelix(base, g, mode, sp);
 }
 
 MotionResult MotionEngine::mspherical(std::span<const int> base, const std::array<double, 3>& end,

@@ -357,6 +357,10 @@ private:
     MotionResult queuePath(std::span<const int> base, const AxisVector& delta, MoveType type,
                            bool absolute, bool sp);
     MotionResult queueArc(std::span<const int> base, PathGeometry geometry, MoveType type, bool sp);
+    // Queued end positions of the BASE axes, where the next move starts.
+    AxisVector queuedStart(std::span<const int> base) const;
+    MotionResult checkHelical(std::span<const int> base, int mode) const;
+    MotionResult queueHelix(std::span<const int> base, PathGeometry geometry, int mode, bool sp);
     MotionResult push(BufferEntry& entry);
     double queuedEnd(int axis) const;
     AxisVector startOf(const BufferEntry& entry) const;
