@@ -46,6 +46,26 @@ private slots:
         qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
     }
 
+    void firstShowingPlacesTheWindowFromTheMiddleOfTheScreen()
+    {
+        const QRect screen(0, 0, 1600, 1000);
+        const QRect available(0, 0, 1600, 960); // a panel at the bottom
+        struct Case
+        {
+            QSize size;
+            QPoint topLeft;
+        };
+        const Case cases[] = {
+            {{600, 400}, {800, 500}},  // fits the lower right quarter: exactly the middle
+            {{1200, 560}, {400, 400}}, // pulled back left and up to stay on screen
+            {{2000, 1200}, {0, 0}},    // larger than the screen: its top left stays on it
+        };
+        for (const Case& c : cases)
+            QCOMPARE(shell::scopeWindowTopLeft(screen, available, c.size), c.topLeft);
+        const QRect second(1600, 0, 1280, 1024);
+        QCOMPARE(shell::scopeWindowTopLeft(second, second, {1200, 560}), QPoint(1680, 464));
+    }
+
     void resetWithoutRegisteredControlDoesNothing()
     {
         platform::ScriptedMessageBoxes boxes;
