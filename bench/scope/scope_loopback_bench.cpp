@@ -3,9 +3,11 @@
 // controller is started here with the default profile; the fill position it
 // reports is replaced by one that moves 20 samples per tick, so every tick
 // reads exactly 20 samples per channel whatever the servo clock did.
+#include "bench/scope/poll_ticks.h"
 #include "scope/control/link_scope_access.h"
 #include "scope/core/capture_engine.h"
 #include "scope/core/tests/fake_scope_link.h"
+#include "scope/core/tests/forwarding_scope_link.h"
 #include "testing/simprocess/sim_process.h"
 
 #include <benchmark/benchmark.h>
@@ -20,52 +22,20 @@ namespace {
 
 /// The module's link access with a scripted fill position; the position query
 /// still makes its round trip to the controller.
-class SteppedPositionLink final : public ScopeLink
+class SteppedPositionLink final : public testing::ForwardingScopeLink
 {
 public:
-    explicit SteppedPositionLink(ControllerHandle& handle) : m_link(handle) {}
+    explicit SteppedPositionLink(ScopeLink& moduleLink) : ForwardingScopeLink(moduleLink) {}
 
     int position = 0;
 
-    bool connected() const override { return m_link.connected(); }
     std::int32_t queryInt(std::string_view name, std::int32_t& value) override
     {
-        const std::int32_t rc = m_link.queryInt(name, value);
+        const std::int32_t rc = ForwardingScopeLink::queryInt(name, value);
         if (name == "SCOPE_POS")
             value = position;
         return rc;
     }
-    std::int32_t execute(std::string_view command, std::uint32_t timeoutMs, std::string& reply,
-                         std::uint32_t capacity) override
-    {
-        return m_link.execute(command, timeoutMs, reply, capacity);
-    }
-    std::int32_t executeNoAck(std::string_view command, std::uint32_t timeoutMs) override
-    {
-        return m_link.executeNoAck(command, timeoutMs);
-    }
-    std::int32_t direct(std::string_view command, std::string& reply) override
-    {
-        return m_link.direct(command, reply);
-    }
-    std::int32_t readRegisters(std::int32_t start, std::int32_t count, float* values) override
-    {
-        return m_link.readRegisters(start, count, values);
-    }
-    std::int32_t readTable(std::int32_t start, std::int32_t count, float* values) override
-    {
-        return m_link.readTable(start, count, values);
-    }
-    std::uint8_t connectType() override { return m_link.connectType(); }
-    std::int32_t readSpecification(std::array<std::uint8_t, 64>& record) override
-    {
-        return m_link.readSpecification(record);
-    }
-    std::uint8_t axes() override { return m_link.axes(); }
-    void waitMs(int ms) override { m_link.waitMs(ms); }
-
-private:
-    LinkScopeAccess m_link;
 };
 
 korvan::testing::SimProcess* controller()
@@ -91,7 +61,8 @@ void pollTick(benchmark::State& state, bool fastRead)
         state.SkipWithError("cannot open the link");
         return;
     }
-    SteppedPositionLink link(handle);
+    LinkScopeAccess moduleLink(handle);
+    SteppedPositionLink link(moduleLink);
     ControllerSpec spec;
     spec.record()[55] = 8;
     spec.record()[1] = fastRead ? 1 : 0;
@@ -102,19 +73,8 @@ void pollTick(benchmark::State& state, bool fastRead)
     ScopeRecord record;
     testing::FakeCaptureHost host;
     CaptureEngine engine(link, spec, settings, rows, record, host);
-    engine.start();
-    engine.manualTrigger();
-    for (auto _ : state) {
-        link.position += 20;
-        if (link.position > settings.depth) {
-            state.PauseTiming();
-            engine.manualTrigger();
-            link.position = 20;
-            state.ResumeTiming();
-        }
-        benchmark::DoNotOptimize(engine.poll());
-        host.sampleRepaints.clear();
-    }
+    bench::runPollTicks(state, engine, link.position, settings.depth,
+                        [&] { host.sampleRepaints.clear(); });
     engine.stop();
     VXC_Close(handle);
 }

@@ -9,6 +9,7 @@
 #include "scope/control/link_scope_access.h"
 #include "scope/core/capture_engine.h"
 #include "scope/core/tests/fake_scope_link.h"
+#include "scope/core/tests/forwarding_scope_link.h"
 #include "testing/simprocess/sim_process.h"
 
 #include <gtest/gtest.h>
@@ -35,54 +36,24 @@ constexpr double kSpeed = 1000.0;
 
 /// The module's access, noting the record's history whenever the engine
 /// re-triggers the controller with "TRIGGER".
-class CountingAccess final : public ScopeLink
+class CountingAccess final : public korvan::scope::testing::ForwardingScopeLink
 {
 public:
-    CountingAccess(ControllerHandle& handle, const ScopeRecord& record)
-        : m_link(handle), m_record(record)
+    CountingAccess(ScopeLink& moduleLink, const ScopeRecord& record)
+        : ForwardingScopeLink(moduleLink), m_record(record)
     {}
 
     /// The history at each "TRIGGER" sent without an answer.
     const std::vector<int>& retriggers() const { return m_retriggers; }
 
-    bool connected() const override { return m_link.connected(); }
-    std::int32_t queryInt(std::string_view name, std::int32_t& value) override
-    {
-        return m_link.queryInt(name, value);
-    }
-    std::int32_t execute(std::string_view command, std::uint32_t timeoutMs, std::string& reply,
-                         std::uint32_t capacity) override
-    {
-        return m_link.execute(command, timeoutMs, reply, capacity);
-    }
     std::int32_t executeNoAck(std::string_view command, std::uint32_t timeoutMs) override
     {
         if (command == "TRIGGER")
             m_retriggers.push_back(m_record.history);
-        return m_link.executeNoAck(command, timeoutMs);
+        return ForwardingScopeLink::executeNoAck(command, timeoutMs);
     }
-    std::int32_t direct(std::string_view command, std::string& reply) override
-    {
-        return m_link.direct(command, reply);
-    }
-    std::int32_t readRegisters(std::int32_t start, std::int32_t count, float* values) override
-    {
-        return m_link.readRegisters(start, count, values);
-    }
-    std::int32_t readTable(std::int32_t start, std::int32_t count, float* values) override
-    {
-        return m_link.readTable(start, count, values);
-    }
-    std::uint8_t connectType() override { return m_link.connectType(); }
-    std::int32_t readSpecification(std::array<std::uint8_t, 64>& record) override
-    {
-        return m_link.readSpecification(record);
-    }
-    std::uint8_t axes() override { return m_link.axes(); }
-    void waitMs(int ms) override { m_link.waitMs(ms); }
 
 private:
-    LinkScopeAccess m_link;
     const ScopeRecord& m_record;
     std::vector<int> m_retriggers;
 };
@@ -208,7 +179,8 @@ protected:
     ControllerHandle engineHandle = nullptr;
     ControllerHandle probe = nullptr;
     ScopeRecord record;
-    CountingAccess access{engineHandle, record};
+    LinkScopeAccess moduleLink{engineHandle};
+    CountingAccess access{moduleLink, record};
     ControllerSpec spec;
     ScopeSettings settings;
     ScopeChannels rows = defaultChannels();
