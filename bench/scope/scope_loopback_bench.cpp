@@ -41,9 +41,8 @@ public:
 korvan::testing::SimProcess* controller()
 {
     static const std::unique_ptr<korvan::testing::SimProcess> sim = [] {
-        korvan::testing::SimOptions options;
-        options.eth = "127.0.0.97:0";
-        return std::make_unique<korvan::testing::SimProcess>(options);
+        return std::make_unique<korvan::testing::SimProcess>(
+            korvan::testing::ethernetOptions("127.0.0.97:0"));
     }();
     return sim.get();
 }

@@ -78,9 +78,8 @@ protected:
     /// Starts korvan-sim on Ethernet and opens the engine's link and the probe link.
     void serveOnEthernet(const std::string& address)
     {
-        korvan::testing::SimOptions options;
-        options.eth = address + ":0";
-        sim = std::make_unique<korvan::testing::SimProcess>(options);
+        sim = std::make_unique<korvan::testing::SimProcess>(
+            korvan::testing::ethernetOptions(address + ":0"));
         ASSERT_TRUE(sim->ready()) << sim->readyLine();
         ASSERT_EQ(VXC_OpenEth(sim->ethEndpoint().c_str(), &engineHandle), 0);
         ASSERT_EQ(VXC_OpenEth(sim->ethEndpoint().c_str(), &probe), 0);

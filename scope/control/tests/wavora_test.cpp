@@ -145,9 +145,7 @@ private slots:
     {
         if (!korvan::testing::SimProcess::available())
             QSKIP("korvan-sim is not built");
-        korvan::testing::SimOptions options;
-        options.eth = "127.0.0.95:0";
-        korvan::testing::SimProcess sim(options);
+        korvan::testing::SimProcess sim(korvan::testing::ethernetOptions("127.0.0.95:0"));
         QVERIFY2(sim.ready(), sim.readyLine().c_str());
         const std::string endpoint = sim.ethEndpoint();
         // The control opens the bare address, on the port the link takes from here.
