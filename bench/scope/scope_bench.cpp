@@ -1,5 +1,6 @@
 // Goals: one paint of 8 channels × 100 000 samples at 1600 × 600 within 16 ms
 // in line and in dot mode; one poll tick reading 8 channels × 20 new samples.
+#include "bench/scope/poll_ticks.h"
 #include "scope/control/link_scope_access.h"
 #include "scope/core/capture_engine.h"
 #include "scope/core/tests/fake_scope_link.h"
@@ -123,20 +124,10 @@ void BM_PollTickThroughFakeLink(benchmark::State& state)
     ScopeRecord record;
     testing::FakeCaptureHost host;
     CaptureEngine engine(access, moduleSpec, settings, rows, record, host);
-    engine.start();
-    engine.manualTrigger();
-    for (auto _ : state) {
-        position += 20;
-        if (position > settings.depth) {
-            state.PauseTiming();
-            engine.manualTrigger();
-            position = 20;
-            state.ResumeTiming();
-        }
-        benchmark::DoNotOptimize(engine.poll());
+    bench::runPollTicks(state, engine, position, settings.depth, [&] {
         link.clearCalls();
         host.sampleRepaints.clear();
-    }
+    });
 }
 
 } // namespace

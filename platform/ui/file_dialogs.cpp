@@ -1,5 +1,7 @@
 #include "platform/ui/file_dialogs.h"
 
+#include "platform/ui/process_slot.h"
+
 #include <QFileDialog>
 
 namespace korvan::platform {
@@ -47,10 +49,15 @@ public:
     }
 };
 
-FileDialogService*& installed()
+ProcessSlot<FileDialogService>& installedSlot()
 {
-    static FileDialogService* service = nullptr;
-    return service;
+    static ProcessSlot<FileDialogService> slot("korvanFileDialogService");
+    return slot;
+}
+
+FileDialogService* installed()
+{
+    return installedSlot().get();
 }
 
 } // namespace
@@ -94,7 +101,7 @@ std::optional<QString> getSaveFileName(QWidget* parent, const QString& defaultEx
 
 void setFileDialogService(FileDialogService* service)
 {
-    installed() = service;
+    installedSlot().set(service);
 }
 
 FileDialogService* installedFileDialogService()

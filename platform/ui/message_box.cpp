@@ -1,5 +1,7 @@
 #include "platform/ui/message_box.h"
 
+#include "platform/ui/process_slot.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -80,10 +82,15 @@ public:
     }
 };
 
-MessageBoxService*& installed()
+ProcessSlot<MessageBoxService>& installedSlot()
 {
-    static MessageBoxService* service = nullptr;
-    return service;
+    static ProcessSlot<MessageBoxService> slot("korvanMessageBoxService");
+    return slot;
+}
+
+MessageBoxService* installed()
+{
+    return installedSlot().get();
 }
 
 } // namespace
@@ -101,7 +108,7 @@ MessageAnswer MessageBox(QWidget* parent, const QString& text, const QString& ti
 
 void setMessageBoxService(MessageBoxService* service)
 {
-    installed() = service;
+    installedSlot().set(service);
 }
 
 MessageBoxService* installedMessageBoxService()

@@ -254,8 +254,13 @@ int CaptureEngine::poll()
                     }
                     m_link.waitMs(m_settings.interval + 1);
                     std::int32_t again = 0;
-                    if (m_link.queryInt("SCOPE_POS", again) == 0 && again == reported)
+                    if (m_link.queryInt("SCOPE_POS", again) == 0 && again == reported) {
                         m_link.executeNoAck("TRIGGER(1)", 500);
+                        // The restarted capture overwrites from sample 0; samples
+                        // already taken of the one it replaces must not stay in
+                        // front of it, or the next wrap reads stale values.
+                        read = 0;
+                    }
                 }
                 followAndRepaint(read);
             }

@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace korvan::shell {
 namespace {
 
@@ -22,6 +24,17 @@ QString qtPath(const std::filesystem::path& p)
 }
 
 } // namespace
+
+QPoint scopeWindowTopLeft(const QRect& screen, const QRect& available, QSize size)
+{
+    const QPoint centre(screen.left() + screen.width() / 2, screen.top() + screen.height() / 2);
+    // Pulled back only as far as needed; a window larger than the area keeps its top left inside.
+    const int x =
+        std::max(available.left(), std::min(centre.x(), available.right() + 1 - size.width()));
+    const int y =
+        std::max(available.top(), std::min(centre.y(), available.bottom() + 1 - size.height()));
+    return {x, y};
+}
 
 PopView_Scope::PopView_Scope(ScopeHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
@@ -38,7 +51,7 @@ void PopView_Scope::showEvent(QShowEvent* event)
     if (!m_placed) {
         m_placed = true;
         if (const QScreen* screen = this->screen())
-            move(screen->geometry().center());
+            move(scopeWindowTopLeft(screen->geometry(), screen->availableGeometry(), size()));
     }
     QDialog::showEvent(event);
 }

@@ -20,6 +20,11 @@ namespace korvan::shell {
 
 class ScopeHost;
 
+/// Where the host window goes on first showing: its top left at the middle of
+/// the screen, pulled back so that a window larger than the lower right quarter
+/// stays on the available area.
+QPoint scopeWindowTopLeft(const QRect& screen, const QRect& available, QSize size);
+
 /// The host window (dialog 349), caption "示波器"; the control fills it.
 class PopView_Scope final : public QDialog
 {

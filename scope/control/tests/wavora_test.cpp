@@ -1,8 +1,11 @@
 #include "platform/components/component_library.h"
 #include "platform/components/component_registry.h"
+#include "platform/ui/message_box.h"
 #include "scope/control/link_scope_access.h"
+#include "testing/simprocess/sim_process.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,6 +33,19 @@ int regsvr(const std::string& args)
     const int status =
         std::system((binDir() + "/korvan-regsvr /s " + args + " >/dev/null 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::int32_t addressValue(unsigned a, unsigned b, unsigned c, unsigned d)
+{
+    return static_cast<std::int32_t>(a | b << 8 | c << 16 | d << 24);
+}
+
+QPushButton* button(QWidget* window, const QString& caption)
+{
+    for (QPushButton* candidate : window->findChildren<QPushButton*>())
+        if (candidate->text() == caption)
+            return candidate;
+    return nullptr;
 }
 
 } // namespace
@@ -123,6 +139,62 @@ private slots:
         QVERIFY(library->classFactory("{00000000-0000-0000-0000-000000000000}") == nullptr);
         control.reset();
         QCOMPARE(library->canUnloadNow(), kOk);
+    }
+
+    void setControllerIpOpensTheLinkAndCloseControllerReleasesIt()
+    {
+        if (!korvan::testing::SimProcess::available())
+            QSKIP("korvan-sim is not built");
+        korvan::testing::SimProcess sim(korvan::testing::ethernetOptions("127.0.0.95:0"));
+        QVERIFY2(sim.ready(), sim.readyLine().c_str());
+        const std::string endpoint = sim.ethEndpoint();
+        // The control opens the bare address, on the port the link takes from here.
+        qputenv("KORVAN_PORT", QByteArray::fromStdString(endpoint.substr(endpoint.find(':') + 1)));
+
+        ScriptedMessageBoxes boxes; // answers the boxes the module shows, too
+        auto library = std::make_unique<ComponentLibrary>(ocx());
+        QVERIFY2(library->loaded(), library->error().c_str());
+        library->keepLoaded();
+        auto control = library->classFactory(kClsid)->createInstance();
+        QWidget host;
+        host.resize(1200, 560);
+        QWidget* window = control->createWindow(&host);
+        QPushButton* start = button(window, QStringLiteral("启动"));
+        QVERIFY(start != nullptr);
+
+        // Nobody serves 127.0.0.96: the code is shown, the result is still 0, no link stays.
+        std::int32_t result = -1;
+        const std::int32_t unserved[] = {addressValue(127, 0, 0, 96)};
+        QCOMPARE(control->invoke(1, unserved, &result), kOk);
+        QCOMPARE(result, 0);
+        QCOMPARE(boxes.texts().size(), 1);
+        QVERIFY2(boxes.texts().front().startsWith(QStringLiteral("连接失败，错误码：")),
+                 qPrintable(boxes.texts().front()));
+        QVERIFY(!boxes.texts().front().endsWith(QStringLiteral("：0")));
+        start->click();
+        QCOMPARE(boxes.texts().back(), QStringLiteral("Controller not connected."));
+
+        const std::int32_t served[] = {addressValue(127, 0, 0, 95)};
+        QCOMPARE(control->invoke(1, served, &result), kOk);
+        QCOMPARE(result, 0);
+        const auto shown = boxes.texts().size();
+        start->click();
+        QCOMPARE(boxes.texts().size(), shown); // connected: the setup went out quietly
+        // The controller holds the control's setup: a continuous trigger is taken.
+        ControllerHandle probe = nullptr;
+        QCOMPARE(VXC_OpenEth(endpoint.c_str(), &probe), 0);
+        char reply[2048] = {};
+        QCOMPARE(VXC_Execute(probe, "TRIGGER(1)", 500, reply, sizeof reply), 0);
+        QVERIFY2(std::string(reply).find("ERROR") == std::string::npos, reply);
+        VXC_Close(probe);
+
+        QCOMPARE(control->invoke(2, {}, &result), kOk);
+        QCOMPARE(result, 0);
+        QCOMPARE(control->invoke(2, {}, &result), kOk); // nothing left to close
+        QCOMPARE(result, 0);
+        start->click();
+        QCOMPARE(boxes.texts().back(), QStringLiteral("Controller not connected."));
+        qunsetenv("KORVAN_PORT");
     }
 };
 

@@ -205,6 +205,29 @@ TEST_F(CaptureFixture, ArmedContinuousRestartsStoppedRecording)
     expectSequence(1400);
 }
 
+TEST_F(CaptureFixture, RestartOfALaggingControllerDropsTheReplacedCapture)
+{
+    settings.continuous = true;
+    engine.start();
+    engine.manualTrigger();
+    link.stallsInWaits = true; // it has begun the next capture but then lags
+    link.produce(900);
+    engine.poll();
+    link.produce(150); // wrapped, 50 samples into the next capture
+    engine.poll();
+    ASSERT_EQ(countSent("TRIGGER(1)"), 2);
+    EXPECT_EQ(record.history, 1000);
+    EXPECT_EQ(record.total, 1000) << "the replaced capture's samples are dropped";
+    const int restartedAt = link.sequence;
+    link.produce(300);
+    engine.poll();
+    ASSERT_EQ(record.total, 1300);
+    for (int c = 0; c < 2; ++c)
+        for (int j = 0; j < 300; ++j)
+            ASSERT_EQ(record.sample(c, 1000 + j), FakeScopeLink::value(c, restartedAt + j))
+                << "channel " << c << " sample " << 1000 + j;
+}
+
 TEST_F(CaptureFixture, UnarmedContinuousRetriggersPastEightyPercent)
 {
     settings.continuous = true;

@@ -32,8 +32,9 @@ public:
     int start = 0, count = 0, depth = 0, interval = 1;
     int pos = 0;
     bool recording = false;
-    bool autoRestart = false; ///< armed continuous trigger: wrap to 0 at depth
-    int sequence = 0;         ///< the next sample's number
+    bool autoRestart = false;   ///< armed continuous trigger: wrap to 0 at depth
+    int sequence = 0;           ///< the next sample's number
+    bool stallsInWaits = false; ///< a lagging controller takes no sample during waitMs
 
     FakeScopeLink() { spec[55] = 8; }
 
@@ -116,7 +117,11 @@ public:
         return 0;
     }
     std::uint8_t axes() override { return axisCount; }
-    void waitMs(int ms) override { produce(std::max(1, ms / std::max(1, interval))); }
+    void waitMs(int ms) override
+    {
+        if (!stallsInWaits)
+            produce(std::max(1, ms / std::max(1, interval)));
+    }
 
 private:
     void trigger()

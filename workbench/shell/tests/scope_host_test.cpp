@@ -1,7 +1,9 @@
 #include "platform/components/component_registry.h"
 #include "platform/ui/message_box.h"
+#include "testing/simprocess/sim_process.h"
 #include "workbench/shell/scope_host.h"
 
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,7 +13,15 @@ using namespace korvan;
 
 namespace {
 constexpr const char* kClsid = "{5E8A1C47-2B93-4D6F-A1E0-7C3B9D24F618}";
+
+QPushButton* button(QWidget* window, const QString& caption)
+{
+    for (QPushButton* candidate : window->findChildren<QPushButton*>())
+        if (candidate->text() == caption)
+            return candidate;
+    return nullptr;
 }
+} // namespace
 
 class ScopeHostTest : public QObject
 {
@@ -34,6 +44,26 @@ private slots:
     {
         qputenv("KORVAN_COMPONENT_REGISTRY", (m_dir.path() + "/components.ini").toUtf8());
         qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
+    }
+
+    void firstShowingPlacesTheWindowFromTheMiddleOfTheScreen()
+    {
+        const QRect screen(0, 0, 1600, 1000);
+        const QRect available(0, 0, 1600, 960); // a panel at the bottom
+        struct Case
+        {
+            QSize size;
+            QPoint topLeft;
+        };
+        const Case cases[] = {
+            {{600, 400}, {800, 500}},  // fits the lower right quarter: exactly the middle
+            {{1200, 560}, {400, 400}}, // pulled back left and up to stay on screen
+            {{2000, 1200}, {0, 0}},    // larger than the screen: its top left stays on it
+        };
+        for (const Case& c : cases)
+            QCOMPARE(shell::scopeWindowTopLeft(screen, available, c.size), c.topLeft);
+        const QRect second(1600, 0, 1280, 1024);
+        QCOMPARE(shell::scopeWindowTopLeft(second, second, {1200, 560}), QPoint(1680, 464));
     }
 
     void resetWithoutRegisteredControlDoesNothing()
@@ -76,6 +106,50 @@ private slots:
         QCOMPARE(boxes.requests().size(), std::size_t(2));
         QVERIFY(host.UnregisterControl());
         QVERIFY(!platform::ComponentRegistry().hasClass(kClsid));
+    }
+
+    void firstToggleConnectsTheControlToTheCurrentController()
+    {
+        if (!korvan::testing::SimProcess::available())
+            QSKIP("korvan-sim is not built");
+        korvan::testing::SimProcess sim(korvan::testing::ethernetOptions("127.0.0.94:0"));
+        QVERIFY2(sim.ready(), sim.readyLine().c_str());
+        const std::string endpoint = sim.ethEndpoint();
+        // The control opens the address the controller reports, on this port.
+        qputenv("KORVAN_PORT", QByteArray::fromStdString(endpoint.substr(endpoint.find(':') + 1)));
+        ControllerHandle current = nullptr;
+        QCOMPARE(VXC_OpenEth(endpoint.c_str(), &current), 0);
+
+        platform::ScriptedMessageBoxes boxes; // the control's boxes come here too
+        std::vector<bool> marks;
+        QWidget frame;
+        auto s = services(&marks);
+        s.currentHandle = [&current] { return current; };
+        shell::ScopeHost host(&frame, s);
+        QVERIFY(!platform::ComponentRegistry().hasClass(kClsid));
+        host.ToggleScope();
+        QCOMPARE(boxes.texts().size(), 1);
+        QVERIFY(boxes.texts().front().contains(QStringLiteral("注册成功0")));
+        QVERIFY(host.window() && host.window()->isVisible());
+        QVERIFY(host.control() != nullptr);
+
+        // The control's own link reaches the controller: Start sets up a recording
+        // without a word, and the controller then takes a continuous trigger.
+        QPushButton* start = button(host.window(), QStringLiteral("启动"));
+        QVERIFY(start != nullptr);
+        start->click();
+        QCOMPARE(boxes.texts().size(), 1);
+        char reply[2048] = {};
+        QCOMPARE(VXC_Execute(current, "TRIGGER(1)", 500, reply, sizeof reply), 0);
+        QVERIFY2(std::string(reply).find("ERROR") == std::string::npos, reply);
+
+        // Closing the window releases the control's link.
+        host.window()->close();
+        start->click();
+        QCOMPARE(boxes.texts().back(), QStringLiteral("Controller not connected."));
+        QVERIFY(host.UnregisterControl());
+        VXC_Close(current);
+        qunsetenv("KORVAN_PORT");
     }
 };
 
