@@ -216,6 +216,25 @@ TEST_F(SingleAxisOnSim, BusDriveHomingOnTheEcatAxisTakesTheOriginOffset)
     EXPECT_THAT(messages.shown, IsEmpty());
 }
 
+TEST_F(SingleAxisOnSim, ControllerHomingIndex8EndsOnTheZPulseHomed)
+{
+    // Index 8 is the two-pass Z search (datum 11, a move at creep, datum 11).
+    show(0);
+    logic.fields().homingModeIndex = 8;
+    logic.fields().homingHighSpeed = 200.0f;
+    logic.fields().homingCreepSpeed = 50.0f;
+    logic.fields().homingAccel = 20000.0f;
+    logic.fields().homingDecel = 20000.0f;
+    logic.fields().originOffset = 2.0f;
+    logic.startHoming();
+    EXPECT_TRUE(waitFor([&] { return read("?IDLE(0)") == -1.0f; }, 10s));
+    const int status = static_cast<int>(read("?AXISSTATUS(0)"));
+    EXPECT_EQ(status & 0x40, 0) << "homing ended";
+    EXPECT_FLOAT_EQ(read("?AXIS_STOPREASON(0)"), 0.0f);
+    EXPECT_FLOAT_EQ(dpos(0), 0.0f) << "the Z edge is the home point";
+    EXPECT_THAT(messages.shown, IsEmpty());
+}
+
 TEST_F(SingleAxisOnSim, LimitLampsFollowTheLimitInputs)
 {
     // Inputs 20 and 21 have no switch behind them; inverting one makes its
