@@ -235,31 +235,43 @@ TEST_F(SingleAxisOnSim, ControllerHomingIndex8EndsOnTheZPulseHomed)
     EXPECT_THAT(messages.shown, IsEmpty());
 }
 
-TEST_F(SingleAxisOnSim, LimitLampsFollowTheLimitInputs)
+TEST_F(SingleAxisOnSim, LampsFollowTheSwitchesOfTheAxis)
 {
-    // Inputs 20 and 21 have no switch behind them; inverting one makes its
-    // limit active, as a broken normally-closed switch would.
-    port->direct(FormatCommand("FWD_IN(%d)=%d", kPulseAxis, 20), nullptr);
-    port->direct(FormatCommand("REV_IN(%d)=%d", kPulseAxis, 21), nullptr);
+    // The default profile wires axis 1's origin to input 3 (at 0) and its
+    // limits to inputs 4 (from +1000) and 5 (from -1000).
+    for (const char* wiring : {"DATUM_IN(1)=3", "FWD_IN(1)=4", "REV_IN(1)=5"})
+        port->set(wiring);
     StatusList list;
     show(kPulseAxis);
     list.build(*table, kPulseAxis, 1);
-    const auto poll = [&] {
+    const auto poll = [&](int eciFlag = 0) {
         list.refresh(*port, *table, kPulseAxis, 1);
-        return logic.pollLamps(0);
+        return logic.pollLamps(eciFlag);
     };
+    // On the origin its input reads 1: the lamp is on for ECI controllers
+    // only, the others wire the origin the other way round.
     LampStates lamps = poll();
     EXPECT_FALSE(lamps.positiveLimit);
     EXPECT_FALSE(lamps.negativeLimit);
+    EXPECT_EQ(lamps.origin, std::optional(false));
+    EXPECT_EQ(poll(1).origin, std::optional(true));
 
-    port->execute("INVERT_IN(20,1)", nullptr);
-    ASSERT_TRUE(waitFor([&] { return (lamps = poll()).positiveLimit; }, 2s));
+    fastMoves();
+    logic.fields().jogMode = 0;
+    logic.fields().absoluteMode = 1;
+    logic.fields().stepDistance = 1200.0f;
+    logic.pressDirection(true);
+    ASSERT_TRUE(waitFor([&] { return (lamps = poll()).positiveLimit; }, 5s));
     EXPECT_FALSE(lamps.negativeLimit);
+    EXPECT_EQ(lamps.origin, std::optional(true));
     EXPECT_EQ(list.row(24).value, "正限位报警");
+    // A move given while the limit still ramps the axis down is cancelled with it.
+    ASSERT_TRUE(waitFor([&] { return read("?IDLE(1)") == -1.0f; }, 5s));
+    EXPECT_LT(dpos(kPulseAxis), 1200.0f) << "the limit stopped the axis";
 
-    port->execute("INVERT_IN(20,0)", nullptr);
-    port->execute("INVERT_IN(21,1)", nullptr);
-    ASSERT_TRUE(waitFor([&] { return (lamps = poll()).negativeLimit; }, 2s));
+    logic.fields().stepDistance = -1200.0f;
+    logic.pressDirection(false);
+    ASSERT_TRUE(waitFor([&] { return (lamps = poll()).negativeLimit; }, 5s));
     EXPECT_FALSE(lamps.positiveLimit);
     EXPECT_EQ(list.row(24).value, "负限位报警");
 }
