@@ -117,12 +117,12 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts(), QStringList());
 
         // An endless reciprocating move keeps being fed while another kind of
-        // view replaces the panel. The feed queues one cycle per 100 ms tick,
-        // and a fast 10-unit cycle is over before the next: without the feed
-        // the axis would come to rest at once.
+        // view replaces the panel. The feed queues one cycle per 100 ms tick
+        // and a fast 10-unit cycle takes little longer, so hardly anything is
+        // queued ahead: without the feed the axis would soon come to rest.
         const std::pair<int, const char*> fields[] = {
             {kMoveSpeed, "1000"}, {kMoveAccel, "100000"}, {kMoveDecel, "100000"},
-            {kPosition2, "10"},   {kDelay, "20"},         {kCycleCount, "0"}};
+            {kPosition2, "10"},   {kDelay, "50"},         {kCycleCount, "0"}};
         for (const auto& [id, text] : fields)
             qobject_cast<QLineEdit*>(panel->control(id))->setText(text);
         qobject_cast<QRadioButton*>(panel->control(kAbsolute))->click();
@@ -137,13 +137,14 @@ private Q_SLOTS:
             return value;
         };
         QTest::qWait(1000);
-        // Each end is held for the 20 ms delay, long enough to be sampled.
+        // Each end is held for the 50 ms delay, long enough to be sampled.
         float lowest = 100, highest = -100;
         QElapsedTimer watch;
         watch.start();
         while (watch.elapsed() < 1000) {
-            lowest = std::min(lowest, read("DPOS"));
-            highest = std::max(highest, read("DPOS"));
+            const float position = read("DPOS");
+            lowest = std::min(lowest, position);
+            highest = std::max(highest, position);
             QTest::qWait(1);
         }
         QVERIFY2(lowest < 0.001f && highest > 9.999f,
