@@ -128,7 +128,8 @@ HostResult TaskTable::pauseTask(int task)
         return HostResult::fail(ErrorCode::TaskBusy, std::to_string(task));
     if (s->state == TaskState::Running) {
         s->state = TaskState::Paused;
-        s->context.interrupt = true;
+        // Only the task being stepped has a turn to give up.
+        s->context.interrupt = task == m_current;
     }
     return HostResult::ok();
 }
