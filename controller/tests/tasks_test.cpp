@@ -316,3 +316,59 @@ TEST_F(RomTasksTest, ADamagedRomPackageIsReportedAndNothingRuns)
 
 } // namespace
 } // namespace korvan::controller::testing
+
+namespace korvan::controller::testing {
+namespace {
+
+// The axis parameter file as the workbench exports it: the two GLOBAL lines,
+// one block per real axis and the inverted inputs.
+std::string axisParameterFile(int realAxes, int virtualAxes)
+{
+    std::string text = "GLOBAL ENABLE_OUT(" + std::to_string(virtualAxes) +
+                       ")\r\nGLOBAL CLEAR_OUT(" + std::to_string(virtualAxes) + ")\r\n";
+    for (int i = 0; i < realAxes; ++i) {
+        const std::string n = std::to_string(i);
+        text += "BASE(" + n + ")'\r\nATYPE=" + std::to_string(i < 2 ? 1 : 7) + "\r\nUNITS=" + n +
+                "00.500\r\nLSPEED=1.000\r\nSPEED=" + std::to_string(200 + i) +
+                ".000\r\nACCEL=2000.000\r\nDECEL=3000.000\r\nFASTDEC = 0.000\r\n"
+                "SRAMP=10.000\r\nFS_LIMIT=5000.000\r\nRS_LIMIT=-5000.000\r\nINVERT_STEP=0\r\n"
+                "DATUM_IN=" +
+                n + "\r\nFWD_IN=-1\r\nREV_IN=-1\r\nALM_IN=-1\r\nSTEP_RATIO(1," +
+                std::to_string(i + 1) + ")\r\nENCODER_RATIO(-1,2)\r\n'STEP_RATIO1=1\r\n" +
+                "'STEP_RATIO2=" + std::to_string(i + 1) +
+                "\r\n'ENCODER_RATIO1=-1\r\n'ENCODER_RATIO2=2\r\nENABLE_OUT(" + n +
+                ")=" + std::to_string(i + 8) + "\r\nCLEAR_OUT(" + n + ")=-1\r\n\r\n";
+    }
+    return text + "INVERT_IN(3,1)\r\nINVERT_IN(33,1)\r\n";
+}
+
+TEST_F(RomTasksTest, TheExportedAxisParameterFileSetsWhatItSays)
+{
+    auto c = start();
+    std::string messages;
+    ASSERT_EQ(
+        c->downloadPackage(package({{"127.0.0.60.Bas", axisParameterFile(4, 8)}}), true, messages),
+        0)
+        << messages;
+    tick(*c, 1);
+    EXPECT_EQ(c->runState(), 0);
+    auto query = [&](const std::string& text) {
+        TaskContext task;
+        const Outcome o = c->execute(task, text);
+        EXPECT_EQ(o.code, 0) << text << o.messages;
+        return o.output;
+    };
+    EXPECT_EQ(query("?*ATYPE(0,4)"), "1 1 7 7\r\n");
+    EXPECT_EQ(query("?UNITS(2) SPEED(3) FASTDEC(1) SRAMP(0) RS_LIMIT(3) DATUM_IN(2)"),
+              "200.5 203 0 10 -5000 2\r\n");
+    EXPECT_EQ(query("?*ENABLE_OUT(0,5) CLEAR_OUT(0)"), "8 9 10 11 -1 -1\r\n");
+    EXPECT_EQ(query("?INVERT_IN(3) INVERT_IN(33) INVERT_IN(4)"), "1 1 0\r\n");
+    EXPECT_EQ(query("?*SET").substr(0, 28), "STEP_RATIO: 1~1 1~2 1~3 1~4 ");
+    // It is the ROM state: a reboot brings it back.
+    query("SPEED(3) = 1\r\nreboot");
+    tick(*c, 1);
+    EXPECT_EQ(query("?SPEED(3)"), "203\r\n");
+}
+
+} // namespace
+} // namespace korvan::controller::testing
