@@ -236,9 +236,7 @@ std::optional<Stmt> Parser::callOrAssignment()
 
 std::optional<Stmt> Parser::printStatement()
 {
-    Stmt stmt;
-    stmt.kind = StmtKind::Print;
-    stmt.line = m_previous.line;
+    Stmt stmt = startStatement(StmtKind::Print);
     bool glue = false;
     while (!atStatementEnd() && !(m_oneLineIfs > 0 && checkWord("ELSE"))) {
         PrintItem item;
@@ -275,10 +273,8 @@ std::optional<Stmt> Parser::printStatement()
 
 std::optional<Stmt> Parser::declaration(Scope scope)
 {
-    Stmt stmt;
-    stmt.kind = StmtKind::Declare;
+    Stmt stmt = startStatement(StmtKind::Declare);
     stmt.scope = scope;
-    stmt.line = m_previous.line;
     do {
         if (!check(TokenType::Name)) {
             error("expected a name to declare");
@@ -347,7 +343,7 @@ std::optional<Stmt> Parser::endStatement()
     return bareStatement(StmtKind::End);
 }
 
-std::optional<Stmt> Parser::bareStatement(StmtKind kind)
+Stmt Parser::startStatement(StmtKind kind) const
 {
     Stmt stmt;
     stmt.kind = kind;
@@ -355,11 +351,14 @@ std::optional<Stmt> Parser::bareStatement(StmtKind kind)
     return stmt;
 }
 
+std::optional<Stmt> Parser::bareStatement(StmtKind kind)
+{
+    return startStatement(kind);
+}
+
 std::optional<Stmt> Parser::conditionStatement(StmtKind kind)
 {
-    Stmt stmt;
-    stmt.kind = kind;
-    stmt.line = m_previous.line;
+    Stmt stmt = startStatement(kind);
     stmt.value = expression();
     if (m_panic)
         return std::nullopt;
@@ -368,9 +367,7 @@ std::optional<Stmt> Parser::conditionStatement(StmtKind kind)
 
 std::optional<Stmt> Parser::forStatement()
 {
-    Stmt stmt;
-    stmt.kind = StmtKind::For;
-    stmt.line = m_previous.line;
+    Stmt stmt = startStatement(StmtKind::For);
     if (!check(TokenType::Name)) {
         error("expected the loop variable");
         return std::nullopt;
@@ -396,9 +393,7 @@ std::optional<Stmt> Parser::forStatement()
 
 std::optional<Stmt> Parser::nextStatement()
 {
-    Stmt stmt;
-    stmt.kind = StmtKind::Next;
-    stmt.line = m_previous.line;
+    Stmt stmt = startStatement(StmtKind::Next);
     if (match(TokenType::Name))
         stmt.name = upperName(m_previous.text);
     return stmt;
@@ -406,9 +401,7 @@ std::optional<Stmt> Parser::nextStatement()
 
 std::optional<Stmt> Parser::jumpStatement(StmtKind kind)
 {
-    Stmt stmt;
-    stmt.kind = kind;
-    stmt.line = m_previous.line;
+    Stmt stmt = startStatement(kind);
     if (!match(TokenType::Name)) {
         error("expected a label");
         return std::nullopt;
@@ -419,9 +412,7 @@ std::optional<Stmt> Parser::jumpStatement(StmtKind kind)
 
 std::optional<Stmt> Parser::subStatement()
 {
-    Stmt stmt;
-    stmt.kind = StmtKind::Sub;
-    stmt.line = m_previous.line;
+    Stmt stmt = startStatement(StmtKind::Sub);
     if (!match(TokenType::Name)) {
         error("expected the SUB's name");
         return std::nullopt;

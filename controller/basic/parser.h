@@ -90,6 +90,8 @@ private:
     std::optional<Stmt> forStatement();
     std::optional<Stmt> nextStatement();
     std::optional<Stmt> conditionStatement(StmtKind kind);
+    /// A statement of that kind on the line of the word just read.
+    Stmt startStatement(StmtKind kind) const;
     std::optional<Stmt> bareStatement(StmtKind kind);
     std::optional<Stmt> jumpStatement(StmtKind kind);
     std::optional<Stmt> endIfStatement() { return bareStatement(StmtKind::EndIf); }

@@ -92,13 +92,10 @@ TaskRunner::Flow TaskRunner::execute(const Stmt& stmt, Interpreter& interpreter,
     case StmtKind::Else:
         // Reached from the end of a branch that ran: the chain is done.
         return to(stmt.exit);
-    case StmtKind::While:
-        if (condition(stmt, interpreter, truth) == Flow::End)
-            return Flow::End;
-        return truth ? to(static_cast<int>(here) + 1) : to(stmt.jump);
     case StmtKind::Wend:
         return to(stmt.jump);
-    case StmtKind::Until:
+    case StmtKind::While: // false: past WEND
+    case StmtKind::Until: // false: back to the top of REPEAT
         if (condition(stmt, interpreter, truth) == Flow::End)
             return Flow::End;
         return truth ? to(static_cast<int>(here) + 1) : to(stmt.jump);

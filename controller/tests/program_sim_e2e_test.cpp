@@ -32,6 +32,14 @@ std::string readUntil(ControllerHandle handle, const std::string& want)
     return all;
 }
 
+korvan::testing::SimOptions options(const fs::path& stateDir = {})
+{
+    korvan::testing::SimOptions o;
+    o.eth = "127.0.0.141:0";
+    o.stateDir = stateDir;
+    return o;
+}
+
 ControllerHandle open(const SimProcess& sim)
 {
     ControllerHandle handle = nullptr;
@@ -44,7 +52,7 @@ TEST(ProgramSimE2E, ARomProgramPrintsAndRunsAgainAfterARestart)
 {
     if (!SimProcess::available())
         GTEST_SKIP() << "korvan-sim not built";
-    SimProcess first({.eth = "127.0.0.141:0"});
+    SimProcess first(options());
     ASSERT_TRUE(first.ready()) << first.readyLine();
     ControllerHandle handle = open(first);
     ASSERT_NE(handle, nullptr);
@@ -65,7 +73,7 @@ TEST(ProgramSimE2E, ARomProgramPrintsAndRunsAgainAfterARestart)
     VXC_Close(handle);
     first.stop();
 
-    SimProcess second({.eth = "127.0.0.141:0", .stateDir = first.stateDir()});
+    SimProcess second(options(first.stateDir()));
     ASSERT_TRUE(second.ready()) << second.readyLine();
     handle = open(second);
     ASSERT_NE(handle, nullptr);
