@@ -26,7 +26,6 @@ struct Workbench
     /// savedLanguage: the profile's "Trelkit_Lang" before start ("" for none).
     explicit Workbench(const QString& savedLanguage = {}, int rebootWaitMs = 0)
     {
-        qputenv("KORVAN_PROFILE", (dir.path() + "/profile.ini").toUtf8());
         LanguageFiles::setProgramDir(qEnvironmentVariable("KORVAN_SOURCE_DIR").toStdString() +
                                      "/resources");
         if (!savedLanguage.isEmpty())
@@ -40,6 +39,9 @@ struct Workbench
     platform::ScriptedMessageBoxes boxes;
     platform::RecordingShellOpener opener;
     QTemporaryDir dir;
+    /// Set before the profile below is made, so that no test ever reads or
+    /// writes the user's own profile.
+    const bool profileInDir = qputenv("KORVAN_PROFILE", (dir.path() + "/profile.ini").toUtf8());
     AppState state;
     platform::AppProfile profile{"Korvan Trelkit", "Korvan Tools"};
     std::unique_ptr<CMainFrame> frame;
