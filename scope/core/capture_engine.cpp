@@ -132,6 +132,9 @@ void CaptureEngine::manualTrigger()
     m_record.history = 0;
     m_record.total = 0;
     m_state.drawn = 0;
+    // The next ticks only repaint the columns they read; without a whole repaint
+    // the previous record's trace would stay on screen beyond the new samples.
+    m_host.repaintAll();
     if (m_settings.continuous) {
         std::string reply;
         const std::int32_t rc = m_link.execute("TRIGGER(1)", 500, reply, 2048);

@@ -134,8 +134,11 @@ TEST_F(CaptureFixture, SecondManualTriggerResetsRecord)
     engine.poll();
     ASSERT_EQ(record.total, 1000);
 
+    const int repaints = host.repaintAllCount;
     engine.manualTrigger();
     EXPECT_EQ(record.total, 0);
+    // The old trace goes from the screen at once, not column by column.
+    EXPECT_GT(host.repaintAllCount, repaints);
     link.sequence = 0;
     link.produce(10);
     engine.poll();
