@@ -254,6 +254,25 @@ TEST_F(CaptureFixture, UnarmedContinuousRetriggersPastEightyPercent)
     expectSequence(5850);
 }
 
+TEST_F(CaptureFixture, SerialUnarmedContinuousRetriggersOnlyOnceEveryValueIsIn)
+{
+    link.type = 1;
+    settings.continuous = true;
+    settings.depth = 100;
+    link.replies["TRIGGER(1)"] = "ERROR: not supported";
+    engine.start();
+    engine.manualTrigger();
+    link.recording = true; // the program triggers the first capture
+    // The controller records three times faster than ten samples a tick fetch.
+    for (int tick = 0; tick < 40; ++tick) {
+        link.produce(30);
+        engine.poll();
+    }
+    EXPECT_GE(countSent("TRIGGER"), 3);
+    EXPECT_EQ(record.history % 100, 0);
+    expectSequence(record.total);
+}
+
 TEST_F(CaptureFixture, SerialLinkLimitsEachTickAndCatchesUp)
 {
     struct Case
