@@ -18,9 +18,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -319,6 +321,40 @@ private Q_SLOTS:
         bench.frame->console()->send();
         QCOMPARE(bench.boxes.texts(), QStringList({"Connect First!"}));
         QVERIFY(bench.frame->console()->history().entry(0).empty());
+    }
+
+    void hoveredMenuItemShowsItsStatusPrompt_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QString>("prompt");
+        QTest::newRow("Chinese") << ""
+                                 << "选择串口、网口或PCI卡连接控制器";
+        QTest::newRow("English") << "0"
+                                 << "Connect a controller over a serial port, Ethernet or PCI";
+    }
+
+    void hoveredMenuItemShowsItsStatusPrompt()
+    {
+        QFETCH(QString, saved);
+        QFETCH(QString, prompt);
+        FakeLink link;
+        Workbench bench(saved);
+        bench.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bench.frame.get()));
+        QAction* manual = bench.frame->action(32779);
+        auto* menu = qobject_cast<QMenu*>(manual->associatedObjects().value(0));
+        QVERIFY(menu);
+        // The menu opens from the menu bar and the pointer moves onto the
+        // item, as a user's would.
+        QMenuBar* bar = bench.frame->menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          bar->actionGeometry(menu->menuAction()).center());
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseMove(menu, menu->actionGeometry(manual).center());
+        QTRY_COMPARE(bench.frame->statusBar()->currentMessage(), prompt);
+        QTest::qWait(300);
+        QCOMPARE(bench.frame->statusBar()->currentMessage(), prompt);
+        menu->close();
     }
 
     void consoleCaptionsComeFromTheLanguageFile()
