@@ -4,6 +4,7 @@
 #include "cmdlib/axis.h"
 #include "cmdlib/block_query.h"
 #include "cmdlib/controller_data.h"
+#include "cmdlib/execute.h"
 #include "cmdlib/io.h"
 #include "testing/simprocess/sim_process.h"
 #include "workbench/shell/captions.h"
@@ -91,7 +92,8 @@ struct ViewRequests
 {
     explicit ViewRequests(CMainFrame& frame)
     {
-        for (RightViewKind kind : {RightViewKind::Tabs, RightViewKind::IoStatus})
+        for (RightViewKind kind :
+             {RightViewKind::Tabs, RightViewKind::IoStatus, RightViewKind::EcatNode})
             frame.setViewFactory(kind, [](QWidget* parent) { return new QWidget(parent); });
         for (ConnectionCode code :
              {ConnectionCode::ShowTabs, ConnectionCode::ShowIo, ConnectionCode::ShowAxis})
@@ -241,6 +243,63 @@ private Q_SLOTS:
         };
         QVERIFY(views.received == expected);
         QCOMPARE(bench.frame->rightViewKind(), RightViewKind::IoStatus);
+    }
+
+    void busProgramGivesTheFieldBusBranchWithItsNodes()
+    {
+        SearchedController searched(kEthAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        {
+            // The bus program's variables: three nodes, node 0 carrying axes
+            // 0 and 1, node 1 axis 6, node 2 axis 7.
+            ControllerHandle busProgram = nullptr;
+            QCOMPARE(VXC_OpenEth(kEthAddress, &busProgram), 0);
+            std::array<char, 2048> reply{};
+            QCOMPARE(
+                korvan::cmd::ExecuteDirect(
+                    busProgram,
+                    "GLOBAL Sys_version, P_SetNodeNum, P_NodeAxisstart(8), P_NodeAxisnum(8)\r\n"
+                    "Sys_version=1.5\r\nP_SetNodeNum=3\r\n"
+                    "P_NodeAxisstart(0)=0\r\nP_NodeAxisnum(0)=2\r\n"
+                    "P_NodeAxisstart(1)=6\r\nP_NodeAxisnum(1)=1\r\n"
+                    "P_NodeAxisstart(2)=7\r\nP_NodeAxisnum(2)=1",
+                    reply.data(), reply.size()),
+                0);
+            VXC_Close(busProgram);
+        }
+        Workbench bench;
+        ViewRequests views(*bench.frame);
+        QCOMPARE(bench.state.connectionCount, 1);
+        QCOMPARE(bench.state.slots[0].busType, 1);
+        // The module's axes follow node 0's two axes.
+        QCOMPARE(treeTexts(bench.tree()),
+                 QStringList({kEthAddress, "Local", "Axis0", "Axis1", "CanId2", "Axis2", "Axis3",
+                              "Node0", "Axis6", "Node1", "Axis7"}));
+        const ControllerHandle handle = bench.state.slots[0].handle;
+        QCOMPARE(axisParameter(handle, "AXIS_ADDRESS", 2), 2.0f);
+        QCOMPARE(axisParameter(handle, "AXIS_ADDRESS", 3), 34.0f);
+        QCOMPARE(axisParameter(handle, "ATYPE", 3), 8.0f);
+
+        QTreeWidgetItem* connection = bench.tree()->topLevelItem(0);
+        QTreeWidgetItem* secondNode = connection->child(3);
+        bench.tree()->setCurrentItem(secondNode->child(0));
+        bench.tree()->setCurrentItem(connection->child(2));
+        const std::vector<std::pair<ConnectionCode, ConnectionParam>> expected{
+            {ConnectionCode::ShowAxis, AxisSelection{3, 1, 7}},
+            {ConnectionCode::ShowIo, IoSelection{3, 0}},
+        };
+        QVERIFY(views.received == expected);
+        QCOMPARE(bench.frame->rightViewKind(), RightViewKind::EcatNode);
+
+        // The bus configuration drops the last node and asks for the branch again.
+        std::array<char, 2048> reply{};
+        QCOMPARE(korvan::cmd::ExecuteDirect(handle, "P_SetNodeNum=2", reply.data(), reply.size()),
+                 0);
+        bench.frame->send(ConnectionCode::RefreshSlot, 0);
+        QCOMPARE(treeTexts(bench.tree()),
+                 QStringList({kEthAddress, "Local", "Axis0", "Axis1", "CanId2", "Axis2", "Axis3",
+                              "Node0", "Axis6"}));
+        QCOMPARE(views.received.size(), expected.size());
     }
 
     void disconnectingSlotOneOfThreeMovesTheLastDown()
