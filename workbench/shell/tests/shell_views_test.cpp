@@ -388,6 +388,39 @@ private Q_SLOTS:
         QCOMPARE(bench.frame->rightViewKind(), RightViewKind::Tabs);
     }
 
+    void doubleClickOnALostcountLineOfThePaneJumps()
+    {
+        FakeLink link;
+        Workbench bench;
+        bench.frame->resize(1200, 900);
+        bench.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bench.frame.get()));
+        std::vector<int> lines;
+        bench.frame->setViewFactory(RightViewKind::Tabs,
+                                    [](QWidget* parent) { return new QWidget(parent); });
+        bench.frame->setViewAction(
+            ConnectionCode::GoToBasLine,
+            [&](QWidget*, const ConnectionParam& p) { lines.push_back(std::get<int>(p)); });
+        View_OnlineCmd* console = bench.frame->console();
+        console->Append("Task 1 error\nTask 1 Lostcount:12\n");
+        QPlainTextEdit* pane = console->output();
+        const auto lineAt = [pane](int block) {
+            QTextCursor cursor(pane->document()->findBlockByNumber(block));
+            return pane->cursorRect(cursor).center() + QPoint(4, 0);
+        };
+        // A double-click as the window system delivers it: a click, then the
+        // second press as a double-click.
+        const auto doubleClick = [pane](QPoint at) {
+            QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(pane->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(pane->viewport(), Qt::LeftButton, {}, at);
+        };
+        doubleClick(lineAt(0));
+        QVERIFY(lines.empty());
+        doubleClick(lineAt(1));
+        QCOMPARE(lines, std::vector<int>({11}));
+    }
+
     void consoleToggleRestoresTheSplit()
     {
         FakeLink link;
