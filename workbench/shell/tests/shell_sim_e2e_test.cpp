@@ -477,6 +477,47 @@ private Q_SLOTS:
         QVERIFY(bench.boxes.texts().isEmpty());
     }
 
+    void serialScanAndConnectListEachPortOnce()
+    {
+        Loopback loopback;
+        SimOptions third;
+        third.profile = "serial.json";
+        third.com = 3;
+        SimOptions fifth = third;
+        fifth.com = 5;
+        SimProcess onThree(third);
+        SimProcess onFive(fifth);
+        QVERIFY2(onThree.ready() && onFive.ready(), onFive.readyLine().c_str());
+        Workbench bench("0");
+        QCOMPARE(bench.state.connectionCount, 0);
+
+        PopView_Connet dialog(bench.state, bench.frame->treeView()->registry(), *bench.frame);
+        dialog.show();
+        QComboBox* ports = combo(&dialog, 1012);
+        QCOMPARE(ports->currentText(), QString("1"));
+        // The scan finds the first port that answers and connects it.
+        dialog.scanSerial();
+        QCOMPARE(bench.state.connectionCount, 1);
+        QCOMPARE(bench.state.slots[0].comName, std::string("COM3"));
+        QCOMPARE(bench.state.slots[0].linkType, 1);
+        ports->setEditText("5");
+        dialog.connectSerial();
+        ports->setEditText("5");
+        dialog.connectSerial();
+        QCOMPARE(bench.boxes.texts(), QStringList({"Connect already exists"}));
+        QCOMPARE(bench.state.connectionCount, 2);
+        QCOMPARE(bench.state.slots[1].comName, std::string("COM5"));
+        QStringList listed;
+        for (int i = 0; i < ports->count(); ++i)
+            listed << ports->itemText(i);
+        QCOMPARE(listed, QStringList({"3", "5"}));
+        // Opening the list finds nothing new.
+        dialog.refreshSerialPorts();
+        QCOMPARE(ports->count(), 2);
+        QCOMPARE(bench.tree()->topLevelItem(0)->text(0), QString("COM3"));
+        QCOMPARE(bench.tree()->topLevelItem(1)->text(0), QString("COM5"));
+    }
+
     void ipSetSucceedsAlthoughTheControllerDropsTheLink()
     {
         SearchedController searched(kIpSetAddress);
