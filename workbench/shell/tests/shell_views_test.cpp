@@ -44,6 +44,33 @@ std::array<uint8_t, VXC_SPEC_RECORD_SIZE> spec(int real, int virtualAxes)
     return record;
 }
 
+// Every label and button caption below root that reads "NULL" or does not fit
+// its control, one line each.
+QStringList captionProblems(QWidget* root)
+{
+    QStringList problems;
+    for (QWidget* control : root->findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(root))
+            continue;
+        QString text;
+        if (auto* button = qobject_cast<QPushButton*>(control))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(control))
+            text = label->text();
+        if (text.isEmpty())
+            continue;
+        const int needed = control->fontMetrics().horizontalAdvance(text);
+        const int room = qobject_cast<QPushButton*>(control) ? control->width() - 6
+                                                             : control->contentsRect().width();
+        if (text == "NULL" || needed > room)
+            problems << QStringLiteral("%1: \"%2\" needs %3 px, has %4")
+                            .arg(root->metaObject()->className(), text)
+                            .arg(needed)
+                            .arg(room);
+    }
+    return problems;
+}
+
 } // namespace
 
 class ShellViewsTest final : public QObject
@@ -276,26 +303,35 @@ private Q_SLOTS:
                 dialog->grab().save(
                     QStringLiteral("%1/%2-%3.png")
                         .arg(shots, dialog->metaObject()->className(), QTest::currentDataTag()));
-            for (QWidget* control : dialog->findChildren<QWidget*>()) {
-                QString text;
-                if (auto* button = qobject_cast<QPushButton*>(control))
-                    text = button->text();
-                else if (auto* label = qobject_cast<QLabel*>(control))
-                    text = label->text();
-                if (text.isEmpty())
-                    continue;
-                const int needed = control->fontMetrics().horizontalAdvance(text);
-                const int room = qobject_cast<QPushButton*>(control)
-                                     ? control->width() - 6
-                                     : control->contentsRect().width();
-                QVERIFY2(needed <= room,
-                         qPrintable(QStringLiteral("%1: \"%2\" needs %3 px, has %4")
-                                        .arg(dialog->metaObject()->className(), text)
-                                        .arg(needed)
-                                        .arg(room)));
+            const QStringList clipped = captionProblems(dialog);
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join('\n')));
+            for (QWidget* control : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
                 QVERIFY(dialog->rect().contains(control->geometry()));
-            }
         }
+    }
+
+    void singleAxisPanelCaptionsFromTheShippedFilesFit()
+    {
+        QFETCH(QString, saved);
+        FakeLink link;
+        link.setSearchResult("127.0.0.70");
+        link.setSpecRecord(spec(4, 8));
+        Workbench bench(saved);
+        bench.frame->resize(1600, 1000);
+        bench.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bench.frame.get()));
+        QTreeWidget* tree = bench.tree();
+        tree->setCurrentItem(tree->topLevelItem(0)->child(0)->child(0));
+        QCOMPARE(bench.frame->rightViewKind(), RightViewKind::SingleAxis);
+        QWidget* panel = bench.frame->rightView();
+        QVERIFY(panel);
+        const QStringList problems = captionProblems(panel);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    }
+
+    void singleAxisPanelCaptionsFromTheShippedFilesFit_data()
+    {
+        dialogsShowEveryCaptionWhole_data();
     }
 
     void consoleSendsEchoesAndRemembers()
