@@ -47,6 +47,14 @@ double ParameterTable::get(AxisParam id, int axis) const
     return e.values[static_cast<std::size_t>(axis)];
 }
 
+double ParameterTable::get(AxisParam id, int axis, int mode) const
+{
+    const Entry& e = m_entries[static_cast<std::size_t>(id)];
+    if (axis >= 0 && axis < m_axisCount && e.binding && e.modeGetter)
+        return e.modeGetter(axis, mode);
+    return get(id, axis);
+}
+
 basic::ErrorCode ParameterTable::set(AxisParam id, int axis, double value)
 {
     Entry& e = m_entries[static_cast<std::size_t>(id)];
@@ -80,9 +88,16 @@ void ParameterTable::bind(AxisParam id, ParameterBinding binding)
     m_entries[static_cast<std::size_t>(id)].binding = std::move(binding);
 }
 
+void ParameterTable::bindMode(AxisParam id, ModeGetter getter)
+{
+    m_entries[static_cast<std::size_t>(id)].modeGetter = std::move(getter);
+}
+
 void ParameterTable::unbind(AxisParam id)
 {
-    m_entries[static_cast<std::size_t>(id)].binding.reset();
+    Entry& e = m_entries[static_cast<std::size_t>(id)];
+    e.binding.reset();
+    e.modeGetter = nullptr;
 }
 
 void ParameterTable::setFactory(AxisParam id, int axis, double value)

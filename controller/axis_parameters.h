@@ -106,6 +106,10 @@ struct ParameterBinding
     std::function<basic::ErrorCode(int axis, double value)> set; // null: read-only
 };
 
+/// For ModeArg entries: the value for a mode ("REMAIN_BUFFER(7)"), mode 0 when
+/// none is given.
+using ModeGetter = std::function<double(int axis, int mode)>;
+
 class ParameterTable
 {
 public:
@@ -113,12 +117,16 @@ public:
 
     int axisCount() const { return m_axisCount; }
     double get(AxisParam id, int axis) const;
+    /// The value of a ModeArg entry for a mode.
+    double get(AxisParam id, int axis, int mode) const;
     /// Writes one axis's value; refuses read-only entries and bad axes.
     basic::ErrorCode set(AxisParam id, int axis, double value);
     /// Writes a status value of a stored entry, read-only or not.
     void store(AxisParam id, int axis, double value);
     /// Routes an entry through functions from now on.
     void bind(AxisParam id, ParameterBinding binding);
+    /// Answers a bound ModeArg entry per mode (unbind() removes it too).
+    void bindMode(AxisParam id, ModeGetter getter);
     /// Makes an entry a stored one again.
     void unbind(AxisParam id);
     /// Sets the value that reset() restores for one axis.
@@ -132,6 +140,7 @@ private:
         std::vector<double> values;
         std::vector<double> factory;
         std::optional<ParameterBinding> binding;
+        ModeGetter modeGetter;
     };
     int m_axisCount;
     std::vector<Entry> m_entries;

@@ -109,6 +109,15 @@ HostResult CommandHost::read(const NameRef& ref, basic::Value& out)
         int axis = 0;
         if (HostResult r = axisOf(*spec, ref, axis); r.failed())
             return r;
+        if (spec->flags & ParamFlag::ModeArg) {
+            int mode = 0;
+            if (ref.args.size() > 1 || (ref.args.size() == 1 && !integral(ref.args[0])))
+                return HostResult::fail(ErrorCode::BadArgument, std::string(spec->name) + "(mode)");
+            if (ref.args.size() == 1)
+                mode = static_cast<int>(ref.args[0]);
+            out = basic::Value::ofNumber(m_state.parameters.get(spec->id, axis, mode));
+            return HostResult::ok();
+        }
         out = basic::Value::ofNumber(m_state.parameters.get(spec->id, axis));
         return HostResult::ok();
     }
@@ -298,7 +307,10 @@ HostResult CommandHost::declare(std::string_view name, long size, bool global)
 
 bool CommandHost::takesSources(std::string_view command) const
 {
-    return command == "SCOPE";
+    if (command == "SCOPE")
+        return true;
+    const CommandSpec* spec = m_state.commands.find(command);
+    return spec && spec->takesSources;
 }
 
 void registerControllerCommands(CommandRegistry& registry)

@@ -50,6 +50,9 @@ struct CommandSpec
     int minArgs = 0;
     int maxArgs = 0; // -1: any number
     CommandHandler handler;
+    /// Bare names among the arguments stay names (SCOPE's sources, MOVE_PARA's
+    /// parameter): the handler finds them in ref.sources.
+    bool takesSources = false;
 };
 
 class CommandRegistry

@@ -10,27 +10,27 @@ namespace korvan::controller {
 
 namespace {
 
+// The engine's one code table decides the controller code; the text goes along.
+basic::HostResult toHostResult(motion::MotionResult r)
+{
+    if (r == motion::MotionResult::Ok)
+        return basic::HostResult::ok();
+    return basic::HostResult::fail(static_cast<basic::ErrorCode>(motion::controllerCode(r)),
+                                   std::string(motion::resultText(r)));
+}
+
 basic::ErrorCode toErrorCode(motion::MotionResult r)
 {
-    switch (r) {
-    case motion::MotionResult::Ok:
-        return basic::ErrorCode::None;
-    case motion::MotionResult::BadAxis:
-        return basic::ErrorCode::IndexRange;
-    case motion::MotionResult::ReadOnly:
-        return basic::ErrorCode::ReadOnly;
-    case motion::MotionResult::UnknownName:
-        return basic::ErrorCode::Unsupported;
-    default:
-        return basic::ErrorCode::BadArgument;
-    }
+    return toHostResult(r).code;
 }
 
 } // namespace
 
 MotionLink::MotionLink(Controller& controller)
-    : m_controller(controller), m_engine(controller.profile().virtualAxes, 0.001, this)
+    : m_controller(controller),
+      m_engine(controller.profile().virtualAxes, controller.profile().servoPeriodMs / 1000, this)
 {
+    wireSwitches(controller.profile());
     m_controller.withState([this](ControllerState& state) {
         m_state = &state;
         for (int i = 0; i < static_cast<int>(AxisParam::Count); ++i) {
@@ -51,8 +51,44 @@ MotionLink::MotionLink(Controller& controller)
                 };
             state.parameters.bind(spec.id, std::move(binding));
         }
+        // REMAIN_BUFFER takes the entry type, not the axis, as its argument.
+        ParameterBinding room;
+        room.get = [this](int axis) { return double(m_engine.remainBuffer(axis, 1)); };
+        state.parameters.bind(AxisParam::REMAIN_BUFFER, std::move(room));
+        state.parameters.bindMode(AxisParam::REMAIN_BUFFER, [this](int axis, int type) {
+            return double(m_engine.remainBuffer(axis, type));
+        });
         registerMotionCommands(state.commands);
     });
+}
+
+void MotionLink::wireSwitches(const Profile& profile)
+{
+    // The profile gives positions in the machine frame; limits reach to the end of travel.
+    constexpr double kEndOfTravel = 1e12;
+    for (const AxisSwitches& sw : profile.switches) {
+        if (!m_engine.validAxis(sw.axis))
+            continue;
+        motion::AxisSwitches& w = m_engine.switches(sw.axis);
+        w.originInput = sw.origin;
+        w.origin = {sw.origin >= 0, sw.originLow, sw.originHigh, 0};
+        w.fwdInput = sw.forwardLimit;
+        w.fwdLimit = {sw.forwardLimit >= 0, sw.forwardLimitAt, kEndOfTravel, 0};
+        w.revInput = sw.reverseLimit;
+        w.revLimit = {sw.reverseLimit >= 0, -kEndOfTravel, sw.reverseLimitAt, 0};
+        w.zPulse = {sw.zPulseEvery > 0, 0, sw.zPulseWidth, sw.zPulseEvery};
+        w.r0Input = sw.registration;
+        w.r0 = {sw.registration >= 0, sw.registrationLow, sw.registrationHigh, 0};
+        for (const int input : {sw.origin, sw.forwardLimit, sw.reverseLimit, sw.registration})
+            if (input >= 0)
+                m_sensorInputs.push_back(input);
+    }
+}
+
+void MotionLink::publishSensorInputs(ControllerState& state)
+{
+    for (const int input : m_sensorInputs)
+        state.io.setInputLevel(input, m_engine.wireLevel(input));
 }
 
 void MotionLink::registerMotionCommands(CommandRegistry& registry)
@@ -64,11 +100,11 @@ void MotionLink::registerMotionCommands(CommandRegistry& registry)
                           std::vector<int> axes = c.baseAxes();
                           if (c.ref.axis || axes.empty())
                               axes = {c.axis()};
-                          const motion::MotionResult r = command.run(m_engine, {axes, c.ref.args});
-                          if (r == motion::MotionResult::Ok)
-                              return basic::HostResult::ok();
-                          return basic::HostResult::fail(toErrorCode(r));
-                      }});
+                          const std::string_view name =
+                              c.ref.sources.empty() ? std::string_view{} : c.ref.sources[0].name;
+                          return toHostResult(command.run(m_engine, {axes, c.ref.args, name}));
+                      },
+                      command.takesName});
     }
 }
 
@@ -95,6 +131,7 @@ void MotionLink::tick()
     // controller records after its servo update.
     m_controller.withState([this](ControllerState& state) {
         m_engine.tick();
+        publishSensorInputs(state);
         sampleScope(state);
     });
 }
@@ -104,10 +141,12 @@ void MotionLink::startServo()
     if (m_running.exchange(true))
         return;
     m_servo = std::thread([this] {
+        const auto period = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(m_engine.period()));
         auto next = std::chrono::steady_clock::now();
         while (m_running.load()) {
             tick();
-            next += std::chrono::milliseconds(1);
+            next += period;
             std::this_thread::sleep_until(next);
         }
     });
@@ -124,6 +163,16 @@ void MotionLink::stopServo()
 bool MotionLink::inputInverted(int input) const
 {
     return m_state->io.inversion(input) != 0;
+}
+bool MotionLink::inputLevel(int input) const
+{
+    // The wire level is what the program sees with the inversion taken off again.
+    return (m_state->io.input(input) != 0) != (m_state->io.inversion(input) != 0);
+}
+motion::GearRatio MotionLink::encoderRatio(int axis) const
+{
+    const Ratio& r = m_state->encoderRatios[static_cast<std::size_t>(axis)];
+    return {r.numerator, r.denominator};
 }
 void MotionLink::setOutput(int output, bool state)
 {

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 namespace korvan::controller {
 
@@ -26,20 +27,27 @@ public:
 
     /// One servo period.
     void tick();
-    /// Ticks every millisecond on a thread until stopServo() or destruction.
+    /// Ticks every servo period on a thread until stopServo() or destruction.
     void startServo();
     void stopServo();
 
 private:
     // Registers every motion statement of the engine's command table.
     void registerMotionCommands(CommandRegistry& registry);
+    // Gives the engine the switches of the profile.
+    void wireSwitches(const Profile& profile);
+    // Puts the sensor levels of the last tick on their input wires.
+    void publishSensorInputs(ControllerState& state);
     bool inputInverted(int input) const override;
+    bool inputLevel(int input) const override;
+    motion::GearRatio encoderRatio(int axis) const override;
     void setOutput(int output, bool state) override;
     void setAnalogOutput(int channel, double value) override;
 
     Controller& m_controller;
     ControllerState* m_state = nullptr; // valid while the lock is held
     motion::MotionEngine m_engine;
+    std::vector<int> m_sensorInputs; // inputs the profile's switches drive
     std::atomic<bool> m_running{false};
     std::thread m_servo;
 };

@@ -27,6 +27,17 @@ void takeCount(const json& j, const char* key, int& out, int min, int max)
         throw ProfileError(std::string("profile value \"") + key + "\" is out of range");
 }
 
+void takeWindow(const json& j, const char* key, double& low, double& high)
+{
+    if (!j.contains(key))
+        return;
+    const auto w = j.at(key).get<std::vector<double>>();
+    if (w.size() != 2 || !(w[0] <= w[1]))
+        throw ProfileError(std::string("profile window \"") + key + "\" needs [low, high]");
+    low = w[0];
+    high = w[1];
+}
+
 void takeInput(const json& j, const char* key, int& out)
 {
     take(j, key, out);
@@ -62,6 +73,11 @@ Profile parseProfile(std::string_view text)
         throw ProfileError("profile must be a JSON object");
     Profile p;
     try {
+        if (j.contains("servoPeriod")) {
+            take(j, "servoPeriod", p.servoPeriodMs);
+            if (!(p.servoPeriodMs >= 0.25 && p.servoPeriodMs <= 10))
+                throw ProfileError("servo period must lie between 0.25 and 10 ms");
+        }
         if (j.contains("axes")) {
             const json& a = j.at("axes");
             takeCount(a, "virtual", p.virtualAxes, 1, 1024);
@@ -178,6 +194,17 @@ Profile parseProfile(std::string_view text)
                 takeInput(s, "reverseLimit", sw.reverseLimit);
                 takeInput(s, "alarm", sw.alarm);
                 takeInput(s, "registration", sw.registration);
+                takeWindow(s, "originWindow", sw.originLow, sw.originHigh);
+                takeWindow(s, "registrationWindow", sw.registrationLow, sw.registrationHigh);
+                take(s, "forwardLimitAt", sw.forwardLimitAt);
+                take(s, "reverseLimitAt", sw.reverseLimitAt);
+                take(s, "zPulseEvery", sw.zPulseEvery);
+                take(s, "zPulseWidth", sw.zPulseWidth);
+                if (!(sw.reverseLimitAt < sw.forwardLimitAt))
+                    throw ProfileError("reverse limit must lie below the forward limit");
+                if (sw.zPulseEvery < 0 || !(sw.zPulseWidth > 0) ||
+                    (sw.zPulseEvery > 0 && sw.zPulseWidth >= sw.zPulseEvery))
+                    throw ProfileError("Z pulse needs 0 < width < period");
                 p.switches.push_back(sw);
             }
         }

@@ -41,7 +41,8 @@ struct BusSlot
     std::vector<BusNode> nodes;
 };
 
-// Inputs wired to the switches of one axis; -1 = not wired.
+// Inputs wired to the switches of one axis (-1 = not wired) and where the
+// switches sit, in axis units of the machine frame (before any DEFPOS).
 struct AxisSwitches
 {
     int axis = 0;
@@ -50,6 +51,14 @@ struct AxisSwitches
     int reverseLimit = -1;
     int alarm = -1;
     int registration = -1;
+    double originLow = -0.5;       // origin switch on from here ...
+    double originHigh = 0.5;       // ... to here
+    double forwardLimitAt = 1000;  // forward limit on from here onwards
+    double reverseLimitAt = -1000; // reverse limit on from here backwards
+    double zPulseEvery = 0;        // encoder index every N units, 0 = none
+    double zPulseWidth = 0.05;     // index on from each multiple of N for this long
+    double registrationLow = 50;   // registration input on from here ...
+    double registrationHigh = 51;  // ... to here
 };
 
 // The signal an analogue input follows, in raw converter counts.
@@ -76,6 +85,7 @@ struct ErrorInjection
 
 struct Profile
 {
+    double servoPeriodMs = 1.0; // SERVO_PERIOD: the motion engine's tick
     int virtualAxes = 8;
     int realAxes = 4;
     int inputs = 16;

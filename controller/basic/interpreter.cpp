@@ -39,8 +39,9 @@ int32_t Interpreter::run(const Program& program, std::string& output)
             d.line = stmt.line;
             d.code = static_cast<int32_t>(r.code);
             d.message = std::string(errorText(d.code));
+            // Codes of host modules (motion) have no text here; theirs comes along.
             if (!r.message.empty())
-                d.message += ": " + r.message;
+                d.message += (d.message.empty() ? "" : ": ") + r.message;
             if (m_sink)
                 m_sink(d);
             return d.code;

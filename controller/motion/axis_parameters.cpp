@@ -159,6 +159,11 @@ std::span<const ParameterBinding> parameterBindings()
     return kTable;
 }
 
+bool isWritable(const ParameterBinding& binding)
+{
+    return binding.set != nullptr && binding.set != &readOnly;
+}
+
 const ParameterBinding* findParameter(std::string_view name)
 {
     for (const ParameterBinding& b : kTable)

@@ -39,10 +39,6 @@ struct AxisParameters
     int revIn = -1;              // REV_IN reverse limit input
     int almIn = -1;              // ALM_IN drive alarm input
     int invertStep = 0;          // INVERT_STEP pulse mode (stored)
-    int stepRatioNum = 1;        // STEP_RATIO first term
-    int stepRatioDen = 1;        // STEP_RATIO second term
-    int encoderRatioNum = 1;     // ENCODER_RATIO first term
-    int encoderRatioDen = 1;     // ENCODER_RATIO second term
     int axisAddress = -1;        // AXIS_ADDRESS of module axes
     int moveMark = 0;            // MOVE_MARK given to the next buffered move
     double servoLagSeconds = 0.002; // time constant of the feedback lag
@@ -87,5 +83,7 @@ struct ParameterBinding
 std::span<const ParameterBinding> parameterBindings();
 // The binding of a name, or null.
 const ParameterBinding* findParameter(std::string_view name);
+// False for the read-only status values.
+bool isWritable(const ParameterBinding& binding);
 
 } // namespace korvan::motion

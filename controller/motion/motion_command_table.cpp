@@ -109,11 +109,56 @@ MotionResult runDefpos(MotionEngine& e, const MotionCall& c)
 
 MotionResult runMoveOp(MotionEngine& e, const MotionCall& c)
 {
+    // MOVE_OP(output, value) or MOVE_OP(first, count, bits).
     int out = 0;
     int value = 0;
-    if (!intArg(c, 0, out) || !intArg(c, 1, value))
+    int count = 1;
+    const std::size_t last = c.args.size() - 1;
+    if (!intArg(c, 0, out) || !intArg(c, last, value) || (last == 2 && !intArg(c, 1, count)))
         return MotionResult::BadArgument;
-    return e.moveOp(lead(c), out, value);
+    return e.moveOp(lead(c), out, value, count);
+}
+
+MotionResult runMoveOp2(MotionEngine& e, const MotionCall& c)
+{
+    int out = 0;
+    int state = 0;
+    if (!intArg(c, 0, out) || !intArg(c, 1, state))
+        return MotionResult::BadArgument;
+    return e.moveOpPulse(lead(c), out, state, arg(c, 2));
+}
+
+MotionResult runMovePara(MotionEngine& e, const MotionCall& c)
+{
+    int axis = 0;
+    if (c.nameArg.empty() || !intArg(c, 1, axis))
+        return MotionResult::BadArgument;
+    return e.moveParameter(lead(c), c.nameArg, axis, arg(c, 2));
+}
+
+template <bool Absolute, bool Sp> MotionResult runHelical(MotionEngine& e, const MotionCall& c)
+{
+    int dir = 0;
+    int mode = 0;
+    if (!intArg(c, 4, dir) || !intArg(c, 6, mode))
+        return MotionResult::BadArgument;
+    return e.mhelical(c.base, arg(c, 0), arg(c, 1), arg(c, 2), arg(c, 3), dir, arg(c, 5), mode,
+                      Absolute, Sp);
+}
+
+template <bool Absolute, bool Sp> MotionResult runHelical2(MotionEngine& e, const MotionCall& c)
+{
+    int mode = 0;
+    if (!intArg(c, 5, mode))
+        return MotionResult::BadArgument;
+    return e.mhelical2(c.base, arg(c, 0), arg(c, 1), arg(c, 2), arg(c, 3), arg(c, 4), mode,
+                       Absolute, Sp);
+}
+
+MotionResult runAddAx(MotionEngine& e, const MotionCall& c)
+{
+    int source = 0;
+    return intArg(c, 0, source) ? e.addAxis(lead(c), source) : MotionResult::BadArgument;
 }
 
 MotionResult runMoveWa(MotionEngine& e, const MotionCall& c)
@@ -176,22 +221,21 @@ MotionResult runDriveClear(MotionEngine& e, const MotionCall& c)
     return e.driveClear(lead(c));
 }
 
-template <bool Encoder> MotionResult runRatio(MotionEngine& e, const MotionCall& c)
-{
-    int a = 0;
-    int b = 0;
-    if (!intArg(c, 0, a) || !intArg(c, 1, b))
-        return MotionResult::BadArgument;
-    return e.setRatio(lead(c), Encoder, a, b);
-}
-
 constexpr MotionCommand kCommands[] = {
+    {"ADDAX", 1, 1, &runAddAx},
     {"CANCEL", 0, 1, &runCancel},
     {"CONNECT", 2, 2, &runConnect},
     {"DATUM", 1, 2, &runDatum},
     {"DEFPOS", 1, -1, &runDefpos},
     {"DRIVE_CLEAR", 0, 1, &runDriveClear},
-    {"ENCODER_RATIO", 2, 2, &runRatio<true>},
+    {"MHELICAL", 7, 7, &runHelical<false, false>},
+    {"MHELICAL2", 6, 6, &runHelical2<false, false>},
+    {"MHELICAL2ABS", 6, 6, &runHelical2<true, false>},
+    {"MHELICAL2ABSSP", 6, 6, &runHelical2<true, true>},
+    {"MHELICAL2SP", 6, 6, &runHelical2<false, true>},
+    {"MHELICALABS", 7, 7, &runHelical<true, false>},
+    {"MHELICALABSSP", 7, 7, &runHelical<true, true>},
+    {"MHELICALSP", 7, 7, &runHelical<false, true>},
     {"MOVE", 1, -1, &runLinear<false, false>},
     {"MOVEABS", 1, -1, &runLinear<true, false>},
     {"MOVEABSSP", 1, -1, &runLinear<true, true>},
@@ -206,7 +250,9 @@ constexpr MotionCommand kCommands[] = {
     {"MOVEMODIFY", 1, 1, &runMoveModify},
     {"MOVESP", 1, -1, &runLinear<false, true>},
     {"MOVE_AOUT", 2, 2, &runMoveAout},
-    {"MOVE_OP", 2, 2, &runMoveOp},
+    {"MOVE_OP", 2, 3, &runMoveOp},
+    {"MOVE_OP2", 3, 3, &runMoveOp2},
+    {"MOVE_PARA", 3, 3, &runMovePara, true},
     {"MOVE_PAUSE", 0, 1, &runPause},
     {"MOVE_RESUME", 0, 0, &runResume},
     {"MOVE_WA", 1, 1, &runMoveWa},
@@ -215,7 +261,6 @@ constexpr MotionCommand kCommands[] = {
     {"PSWITCH", 7, 7, &runPswitch},
     {"RAPIDSTOP", 0, 1, &runRapidStop},
     {"REGIST", 1, 1, &runRegist},
-    {"STEP_RATIO", 2, 2, &runRatio<false>},
     {"VMOVE", 1, 1, &runVmove},
 };
 

@@ -16,6 +16,7 @@ struct MotionCall
 {
     std::span<const int> base;    // BASE list, or {n} for AXIS(n)
     std::span<const double> args; // evaluated arguments
+    std::string_view nameArg;     // a bare name given as the first argument (MOVE_PARA)
 };
 
 struct MotionCommand
@@ -24,6 +25,7 @@ struct MotionCommand
     int minArgs;
     int maxArgs; // -1: one per BASE axis
     MotionResult (*run)(MotionEngine&, const MotionCall&);
+    bool takesName = false; // the first argument is a parameter name, not a value
 };
 
 // All motion commands, sorted by name.

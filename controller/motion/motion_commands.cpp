@@ -14,8 +14,8 @@ bool isBusAxis(const AxisParameters& p)
 } // namespace
 
 MotionEngine::MotionEngine(int axisCount, double periodSeconds, MotionHost* host)
-    : m_axes(static_cast<std::size_t>(std::max(1, axisCount))), m_period(periodSeconds),
-      m_host(host)
+    : m_axes(static_cast<std::size_t>(std::max(1, axisCount))), m_wireLevel(kSensorInputs, 0),
+      m_wireStamp(kSensorInputs, 0), m_period(periodSeconds), m_host(host)
 {}
 
 MotionResult MotionEngine::checkBase(std::span<const int> base) const
@@ -50,10 +50,6 @@ MotionResult MotionEngine::push(BufferEntry& entry)
     Axis& leadAxis = m_axes[lead];
     entry.id = m_nextId++;
     entry.mark = leadAxis.params.moveMark;
-    if (leadAxis.nextMoveSpeed > 0 && entry.kind == EntryKind::Path) {
-        entry.speed = leadAxis.nextMoveSpeed;
-        leadAxis.nextMoveSpeed = 0;
-    }
     for (int i = 0; i < entry.axisCount; ++i) {
         Axis& a = m_axes[entry.axes[i]];
         a.refs.push({entry.id, lead});
@@ -284,6 +280,73 @@ MotionResult MotionEngine::moveCirc2(std::span<const int> base, double mid0, dou
     return queueArc(base.first(2), g, MoveType::Circ, sp);
 }
 
+AxisVector MotionEngine::queuedStart(std::span<const int> base) const
+{
+    AxisVector start{};
+    for (std::size_t i = 0; i < base.size() && i < start.size(); ++i)
+        start[i] = queuedEnd(base[i]);
+    return start;
+}
+
+MotionResult MotionEngine::checkHelical(std::span<const int> base, int mode) const
+{
+    if (const auto r = checkBase(base); r != MotionResult::Ok)
+        return r;
+    return base.size() < 3 || (mode != 0 && mode != 1) ? MotionResult::BadArgument
+                                                       : MotionResult::Ok;
+}
+
+MotionResult MotionEngine::queueHelix(std::span<const int> base, PathGeometry geometry, int mode,
+                                      bool sp)
+{
+    if (mode == 0)
+        geometry.countLinearAxesInLength();
+    return queueArc(base.first(3), geometry, MoveType::Helical, sp);
+}
+
+namespace {
+// A coordinate as an offset from the start of the move.
+double offsetOf(double value, double start, bool absolute)
+{
+    return absolute ? value - start : value;
+}
+} // namespace
+
+MotionResult MotionEngine::mhelical(std::span<const int> base, double end0, double end1,
+                                    double centre0, double centre1, int direction, double distance3,
+                                    int mode, bool absolute, bool sp)
+{
+    if (const auto r = checkHelical(base, mode); r != MotionResult::Ok)
+        return r;
+    const AxisVector start = queuedStart(base.first(3));
+    const AxisVector end{offsetOf(end0, start[0], absolute), offsetOf(end1, start[1], absolute),
+                         offsetOf(distance3, start[2], absolute)};
+    PathGeometry g;
+    if (const auto r =
+            PathGeometry::arcCentre(3, start, end, offsetOf(centre0, start[0], absolute),
+                                    offsetOf(centre1, start[1], absolute), direction == 1, g);
+        r != MotionResult::Ok)
+        return r;
+    return queueHelix(base, g, mode, sp);
+}
+
+MotionResult MotionEngine::mhelical2(std::span<const int> base, double mid0, double mid1,
+                                     double end0, double end1, double distance3, int mode,
+                                     bool absolute, bool sp)
+{
+    if (const auto r = checkHelical(base, mode); r != MotionResult::Ok)
+        return r;
+    const AxisVector start = queuedStart(base.first(3));
+    const AxisVector mid{offsetOf(mid0, start[0], absolute), offsetOf(mid1, start[1], absolute)};
+    const AxisVector end{offsetOf(end0, start[0], absolute), offsetOf(end1, start[1], absolute),
+                         offsetOf(distance3, start[2], absolute)};
+    PathGeometry g;
+    if (const auto r = PathGeometry::arcThrough(3, 2, start, mid, end, false, g);
+        r != MotionResult::Ok)
+        return r;
+    return queueHelix(base, g, mode, sp);
+}
+
 MotionResult MotionEngine::mspherical(std::span<const int> base, const std::array<double, 3>& end,
                                       const std::array<double, 3>& middle, int mode, double extra4,
                                       double extra5, bool sp)
@@ -313,64 +376,6 @@ MotionResult MotionEngine::mspherical(std::span<const int> base, const std::arra
         r != MotionResult::Ok)
         return r;
     return queueArc(base.first(std::min(n, 5)), g, MoveType::Spherical, sp);
-}
-
-MotionResult MotionEngine::moveOp(int lead, int output, int value)
-{
-    if (!validAxis(lead))
-        return MotionResult::BadAxis;
-    BufferEntry e;
-    e.kind = EntryKind::Output;
-    e.mtype = MoveType::BufferedIo;
-    e.bufferType = BufferType::Output;
-    e.axisCount = 1;
-    e.axes[0] = lead;
-    e.number = output;
-    e.value = value;
-    return push(e);
-}
-
-MotionResult MotionEngine::moveWait(int lead, double milliseconds)
-{
-    if (!validAxis(lead))
-        return MotionResult::BadAxis;
-    if (!(milliseconds >= 0))
-        return MotionResult::BadArgument;
-    BufferEntry e;
-    e.kind = EntryKind::Wait;
-    e.mtype = MoveType::BufferedIo;
-    e.bufferType = BufferType::Wait;
-    e.axisCount = 1;
-    e.axes[0] = lead;
-    e.value = milliseconds;
-    return push(e);
-}
-
-MotionResult MotionEngine::moveAout(int lead, int channel, double value)
-{
-    if (!validAxis(lead))
-        return MotionResult::BadAxis;
-    if (!std::isfinite(value))
-        return MotionResult::BadArgument;
-    BufferEntry e;
-    e.kind = EntryKind::AnalogOutput;
-    e.mtype = MoveType::BufferedIo;
-    e.bufferType = BufferType::Output;
-    e.axisCount = 1;
-    e.axes[0] = lead;
-    e.number = channel;
-    e.value = value;
-    return push(e);
-}
-
-MotionResult MotionEngine::setNextMoveSpeed(int axis, double speed)
-{
-    if (!validAxis(axis))
-        return MotionResult::BadAxis;
-    if (!(speed > 0))
-        return MotionResult::BadArgument;
-    m_axes[axis].nextMoveSpeed = speed;
-    return MotionResult::Ok;
 }
 
 MotionResult MotionEngine::cancel(int axis, int mode)
@@ -554,22 +559,13 @@ MotionResult MotionEngine::setStopReason(int axis, std::uint32_t value)
     return MotionResult::Ok;
 }
 
-MotionResult MotionEngine::setRatio(int axis, bool encoder, int first, int second)
-{
-    if (!validAxis(axis))
-        return MotionResult::BadAxis;
-    if (first <= 0 || second <= 0 || first > 65535 || second > 65535)
-        return MotionResult::BadArgument;
-    AxisParameters& p = m_axes[axis].params;
-    (encoder ? p.encoderRatioNum : p.stepRatioNum) = first;
-    (encoder ? p.encoderRatioDen : p.stepRatioDen) = second;
-    return MotionResult::Ok;
-}
-
 int MotionEngine::remainBuffer(int axis, int type) const
 {
     if (!validAxis(axis))
         return -1;
+    // No type (REMAIN_BUFFER() or REMAIN_BUFFER(0)) asks for room of any kind.
+    if (type == 0)
+        type = static_cast<int>(BufferType::Any);
     switch (static_cast<BufferType>(type)) {
     case BufferType::Any:
     case BufferType::Line:

@@ -43,39 +43,65 @@ double MotionEngine::physicalPosition(int axis) const
     return m_axes[axis].status.mpos + m_axes[axis].physicalOffset;
 }
 
-bool MotionEngine::inputState(int input, bool* wired) const
+bool MotionEngine::wireLevel(int input, bool* driven) const
 {
-    if (wired)
-        *wired = false;
+    const bool stamped = input >= 0 && input < kSensorInputs && m_tickCount != 0 &&
+                         m_wireStamp[static_cast<std::size_t>(input)] == m_tickCount;
+    if (driven)
+        *driven = stamped;
+    return stamped && m_wireLevel[static_cast<std::size_t>(input)] != 0;
+}
+
+bool MotionEngine::inputLevel(int input) const
+{
+    bool driven = false;
+    const bool level = wireLevel(input, &driven);
+    if (driven)
+        return level;
+    return m_host && input >= 0 && m_host->inputLevel(input);
+}
+
+bool MotionEngine::logicalInput(int input) const
+{
     if (input < 0)
         return false;
     const bool inverted = m_host && m_host->inputInverted(input);
-    for (const Axis& a : m_axes) {
-        const AxisParameters& p = a.params;
-        const AxisSwitches& w = a.switches;
-        bool raw = false;
-        bool found = true;
-        if (input == p.datumIn && w.origin.present)
-            raw = w.origin.contains(a.status.mpos + a.physicalOffset);
-        else if (input == p.fwdIn && w.fwdLimit.present)
-            raw = w.fwdLimit.contains(a.status.mpos + a.physicalOffset);
-        else if (input == p.revIn && w.revLimit.present)
-            raw = w.revLimit.contains(a.status.mpos + a.physicalOffset);
-        else if (input == p.almIn)
-            raw = w.driveAlarm;
-        else if (input == w.r0Input && w.r0.present)
-            raw = w.r0.contains(a.status.mpos + a.physicalOffset);
-        else if (input == w.r1Input && w.r1.present)
-            raw = w.r1.contains(a.status.mpos + a.physicalOffset);
-        else
-            found = false;
-        if (found) {
-            if (wired)
-                *wired = true;
-            return raw != inverted;
-        }
-    }
-    return false;
+    return inputLevel(input) != inverted;
+}
+
+bool MotionEngine::originAt(const Axis& a, double physical) const
+{
+    const int input = a.params.datumIn;
+    if (input < 0)
+        return false;
+    if (input != a.switches.originInput || !a.switches.origin.present)
+        return logicalInput(input);
+    const bool inverted = m_host && m_host->inputInverted(input);
+    return a.switches.origin.contains(physical) != inverted;
+}
+
+void MotionEngine::publishSensors(int axis)
+{
+    const Axis& a = m_axes[axis];
+    const AxisSwitches& w = a.switches;
+    const double phys = a.status.mpos + a.physicalOffset;
+    auto drive = [this](int input, bool level) {
+        if (input < 0 || input >= kSensorInputs)
+            return;
+        m_wireLevel[static_cast<std::size_t>(input)] = level ? 1 : 0;
+        m_wireStamp[static_cast<std::size_t>(input)] = m_tickCount;
+    };
+    if (w.origin.present)
+        drive(w.originInput, w.origin.contains(phys));
+    if (w.fwdLimit.present)
+        drive(w.fwdInput, w.fwdLimit.contains(phys));
+    if (w.revLimit.present)
+        drive(w.revInput, w.revLimit.contains(phys));
+    if (w.r0.present)
+        drive(w.r0Input, w.r0.contains(phys));
+    if (w.r1.present)
+        drive(w.r1Input, w.r1.contains(phys));
+    drive(w.alarmInput, w.driveAlarm);
 }
 
 double MotionEngine::decelOf(int axis) const
@@ -197,8 +223,10 @@ void MotionEngine::activate(int lead)
         act.speed = std::min(a.params.lspeed, a.params.speed);
         break;
     case EntryKind::Output:
-        if (m_host)
-            m_host->setOutput(e.number, e.value != 0);
+        fireOutput(e);
+        break;
+    case EntryKind::Parameter:
+        e.parameter->set(*this, e.number, e.value);
         break;
     case EntryKind::AnalogOutput:
         if (m_host)
@@ -412,6 +440,7 @@ void MotionEngine::advance(int lead)
             return;
         case EntryKind::Output:
         case EntryKind::AnalogOutput:
+        case EntryKind::Parameter:
             finish(lead);
             a.activity.speed = 0;
             continue;
@@ -428,15 +457,22 @@ void MotionEngine::tick()
     }
     for (int i = 0; i < n; ++i)
         advance(i);
+    applyAddedAxes();
+    // Every sensor drives its wire before any axis reads an input.
+    ++m_tickCount;
     for (int i = 0; i < n; ++i) {
-        const AxisSignals before = m_axes[i].signals;
         checkLimits(i);
         updateFeedback(i);
+        publishSensors(i);
+    }
+    for (int i = 0; i < n; ++i) {
+        const AxisSignals before = m_axes[i].signals;
         updateSignals(i);
         updateRegistration(i, before);
         updateStatus(i);
     }
     updateComparators();
+    updatePulses();
 }
 
 void MotionEngine::checkLimits(int axis)
@@ -508,54 +544,49 @@ void MotionEngine::updateSignals(int axis)
 {
     Axis& a = m_axes[axis];
     const double phys = a.status.mpos + a.physicalOffset;
-    auto logical = [&](int input, bool raw) {
-        const bool inv = input >= 0 && m_host && m_host->inputInverted(input);
-        return raw != inv;
-    };
     const AxisParameters& p = a.params;
     const AxisSwitches& w = a.switches;
     AxisSignals& s = a.signals;
-    s.origin = p.datumIn >= 0 && logical(p.datumIn, w.origin.contains(phys));
-    s.fwdLimit = p.fwdIn >= 0 && logical(p.fwdIn, w.fwdLimit.contains(phys));
-    s.revLimit = p.revIn >= 0 && logical(p.revIn, w.revLimit.contains(phys));
-    s.alarm = p.almIn >= 0 && logical(p.almIn, w.driveAlarm);
+    s.origin = logicalInput(p.datumIn);
+    s.fwdLimit = logicalInput(p.fwdIn);
+    s.revLimit = logicalInput(p.revIn);
+    // A bus drive reports its alarm over the bus, a local drive through ALM_IN.
+    s.alarm = logicalInput(p.almIn) || (p.atype >= 50 && w.driveAlarm);
     s.z = w.zPulse.contains(phys);
-    s.r0 = w.r0Input >= 0 ? logical(w.r0Input, w.r0.contains(phys)) : w.r0.contains(phys);
-    s.r1 = w.r1Input >= 0 ? logical(w.r1Input, w.r1.contains(phys)) : w.r1.contains(phys);
+    s.r0 = w.r0.contains(phys);
+    s.r1 = w.r1.contains(phys);
 }
 
 bool MotionEngine::edge(const PositionWindow& w, double p0, double p1, bool rising,
                         double& at) const
 {
-    // The window boundary crossed between two positions, for a sensor turning on
-    // (rising) or off.
+    // The first window boundary crossed from p0 towards p1 where the sensor turns on
+    // (rising) or off. Boundaries are searched rather than states compared, so a pulse
+    // narrower than one tick's travel is still seen. The window is closed: moving
+    // forward it turns on at low and off just past high.
     if (!w.present || p0 == p1)
         return false;
-    const bool s0 = w.contains(p0);
-    const bool s1 = w.contains(p1);
-    if (s0 == s1 || s1 != rising)
-        return false;
-    const double lo = std::min(p0, p1);
-    const double hi = std::max(p0, p1);
-    double best = p1;
-    double bestDist = 1e300;
-    auto consider = [&](double b) {
-        if (b >= lo && b <= hi && std::abs(b - p0) < bestDist) {
-            bestDist = std::abs(b - p0);
-            best = b;
-        }
-    };
+    const bool forward = p1 > p0;
+    const double base = rising == forward ? w.low : w.high;
+    // Rising edges lie in (p0, p1] forwards and [p1, p0) backwards; falling edges the
+    // other way round.
+    const bool closedAtStart = rising != forward;
+    double b = base;
     if (w.period > 0) {
-        const double k = std::floor((lo - w.low) / w.period);
-        for (int i = 0; i < 3; ++i) {
-            consider(w.low + (k + i) * w.period);
-            consider(w.high + (k + i) * w.period);
-        }
-    } else {
-        consider(w.low);
-        consider(w.high);
+        const double k =
+            forward ? std::ceil((p0 - base) / w.period) : std::floor((p0 - base) / w.period);
+        b = base + k * w.period;
+        const bool pastStart = forward ? b > p0 : b < p0;
+        if (!pastStart && !(closedAtStart && b == p0))
+            b += forward ? w.period : -w.period;
     }
-    at = best;
+    const bool afterStart =
+        forward ? (b > p0 || (closedAtStart && b == p0)) : (b < p0 || (closedAtStart && b == p0));
+    const bool beforeEnd =
+        forward ? (b < p1 || (!closedAtStart && b == p1)) : (b > p1 || (!closedAtStart && b == p1));
+    if (!afterStart || !beforeEnd)
+        return false;
+    at = b;
     return true;
 }
 
@@ -629,8 +660,11 @@ void MotionEngine::updateStatus(int axis)
     const double period = m_period;
     st.vpSpeed = (st.dpos - a.prevDpos) / period;
     st.mspeed = (st.mpos - a.prevMpos) / period;
-    st.encoder = static_cast<std::int64_t>(std::llround(
-        st.mpos * a.params.units * a.params.encoderRatioDen / a.params.encoderRatioNum));
+    const GearRatio ratio = m_host ? m_host->encoderRatio(axis) : GearRatio{};
+    const double counts = st.mpos * a.params.units;
+    st.encoder = ratio.first != 0
+                     ? static_cast<std::int64_t>(std::llround(counts * ratio.second / ratio.first))
+                     : 0;
     const bool busy = !a.refs.empty();
     st.idle = busy ? 0 : -1;
     if (!busy) {

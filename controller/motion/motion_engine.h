@@ -27,20 +27,35 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace korvan::motion {
 
 inline constexpr int kBufferDepth = 64;
 inline constexpr int kComparatorCount = 16;
+// Inputs 0..kSensorInputs-1 can be driven by axis sensors.
+inline constexpr int kSensorInputs = 4096;
 
-// What the engine needs from its host: input inversion and output drivers.
+// A gear ratio "first~second" as STEP_RATIO and ENCODER_RATIO give it.
+struct GearRatio
+{
+    int first = 1;
+    int second = 1;
+};
+
+// What the engine needs from its host: input levels and inversion, output drivers and
+// the gear ratios, which the host keeps (so that one table answers every reader).
 class MotionHost
 {
 public:
     virtual ~MotionHost() = default;
     // INVERT_IN state of an input.
     virtual bool inputInverted(int input) const = 0;
+    // Level on the wire of an input that no axis sensor drives (external signals).
+    virtual bool inputLevel(int /*input*/) const { return false; }
+    // ENCODER_RATIO of an axis: MPOS counts = encoder counts * first / second.
+    virtual GearRatio encoderRatio(int /*axis*/) const { return {}; }
     // Drives a digital output (MOVE_OP, PSWITCH).
     virtual void setOutput(int output, bool state) = 0;
     // Drives an analogue output (MOVE_AOUT).
@@ -58,18 +73,24 @@ struct PositionWindow
     bool contains(double position) const;
 };
 
-// Sensors wired to one axis, in physical (machine) position units.
+// Sensors of one axis, in physical (machine) position units. A sensor with an input
+// number drives that input's wire; the axis itself reads the inputs its DATUM_IN,
+// FWD_IN, REV_IN and ALM_IN name, so a switch takes effect once the parameter names it.
 struct AxisSwitches
 {
-    PositionWindow origin;   // drives input DATUM_IN
-    PositionWindow fwdLimit; // drives input FWD_IN
-    PositionWindow revLimit; // drives input REV_IN
-    PositionWindow zPulse;   // encoder index, latched by REGIST and homing
-    PositionWindow r0;       // registration input R0 (input r0Input)
-    PositionWindow r1;       // registration input R1 (input r1Input)
+    PositionWindow origin; // origin switch, on input originInput
+    PositionWindow fwdLimit;
+    PositionWindow revLimit;
+    PositionWindow zPulse; // encoder index, latched by REGIST and homing
+    PositionWindow r0;     // registration input R0
+    PositionWindow r1;     // registration input R1
+    int originInput = -1;
+    int fwdInput = -1;
+    int revInput = -1;
+    int alarmInput = -1; // the drive's alarm output, level driveAlarm
     int r0Input = -1;
     int r1Input = -1;
-    bool driveAlarm = false; // drives input ALM_IN and the alarm bits
+    bool driveAlarm = false;
 };
 
 // Raw and logical sensor states of one axis in the last tick.
@@ -84,6 +105,15 @@ struct AxisSignals
     bool r1 = false;
 };
 
+// The switch a homing run looks for.
+enum class HomeSwitch : std::uint8_t
+{
+    Origin,
+    FwdLimit,
+    RevLimit,
+    ZOnly,
+};
+
 enum class EntryKind : std::uint8_t
 {
     Path,
@@ -93,6 +123,7 @@ enum class EntryKind : std::uint8_t
     AnalogOutput,
     Datum,
     Connect,
+    Parameter,
 };
 
 // One queued entry; its data lives in the buffer of its lead axis.
@@ -111,9 +142,15 @@ struct BufferEntry
     double startSpeed = -1; // SP moves: STARTMOVE_SPEED
     double endSpeed = -1;   // SP moves: ENDMOVE_SPEED
     int direction = 1;      // VMOVE, homing
-    int mode = 0;           // DATUM mode
-    int number = 0;         // output / channel / master axis
-    double value = 0;       // output value, wait ms, connect ratio
+    int mode = 0;           // DATUM mode (drive homing: the equivalent search mode)
+    HomeSwitch homeSwitch = HomeSwitch::Origin; // drive homing
+    bool driveHoming = false;                   // DATUM(21, method)
+    bool homeHere = false;                      // drive methods 35 and 37
+    int number = 0;                             // output / channel / master axis / MOVE_PARA axis
+    int count = 1;      // MOVE_OP: outputs from number on set from the bits of value
+    double value = 0;   // output value, wait ms, connect ratio, MOVE_PARA value
+    double pulseMs = 0; // MOVE_OP2: the output returns after this time
+    const ParameterBinding* parameter = nullptr; // MOVE_PARA
 };
 
 template <typename T> class FixedRing
@@ -191,7 +228,11 @@ struct HomingState
     bool reversed = false;
     bool zAfterBackOff = false;
     bool approachAfterBackOff = false;
-    double velocity = 0; // signed, units/s
+    HomeSwitch home = HomeSwitch::Origin;
+    bool drive = false;      // a bus drive homes on its own sensors, without DATUM_IN
+    bool turnAtLimit = true; // 11-19 and drive methods turn round at a limit; 1-9 stop
+    bool atCurrent = false;  // drive methods 35 and 37: home where the axis stands
+    double velocity = 0;     // signed, units/s
 };
 
 struct RegistState
@@ -230,9 +271,9 @@ public:
     const AxisSignals& signals(int axis) const { return m_axes[axis].signals; }
     // Physical position of the axis (unchanged by DEFPOS, DPOS= and homing).
     double physicalPosition(int axis) const;
-    // State of an input driven by an axis sensor after inversion; false when no sensor
-    // is wired to it (wired tells which).
-    bool inputState(int input, bool* wired = nullptr) const;
+    // Wire level of an input that an axis sensor drives, as of the last tick (before
+    // INVERT_IN); false when no sensor drives it (driven tells which).
+    bool wireLevel(int input, bool* driven = nullptr) const;
     bool validAxis(int axis) const { return axis >= 0 && axis < axisCount(); }
 
     // Motion commands; base is the BASE list, its first axis leads.
@@ -251,11 +292,28 @@ public:
     MotionResult mspherical(std::span<const int> base, const std::array<double, 3>& end,
                             const std::array<double, 3>& middle, int mode, double extra4,
                             double extra5, bool sp);
-    MotionResult moveOp(int lead, int output, int value);
+    // MOVE_OP(output, value) and MOVE_OP(first, count, bits): outputs first..first+count-1
+    // take the bits of value, lowest bit first.
+    MotionResult moveOp(int lead, int output, int value, int count = 1);
+    // MOVE_OP2: output takes state, and the opposite state after milliseconds, while the
+    // buffer goes on.
+    MotionResult moveOpPulse(int lead, int output, int state, double milliseconds);
+    // MOVE_PARA(name, axis, value): writes a parameter when the buffer reaches it.
+    MotionResult moveParameter(int lead, std::string_view name, int axis, double value);
+    // MHELICAL: arc by end and centre on the first two BASE axes, the third moves
+    // linearly by distance3 (absolute: to it); mode 0 counts the third axis in the path
+    // speed, mode 1 gives the speed to the arc alone.
+    MotionResult mhelical(std::span<const int> base, double end0, double end1, double centre0,
+                          double centre1, int direction, double distance3, int mode, bool absolute,
+                          bool sp);
+    // MHELICAL2: the same with a middle point instead of a centre.
+    MotionResult mhelical2(std::span<const int> base, double mid0, double mid1, double end0,
+                           double end1, double distance3, int mode, bool absolute, bool sp);
+    // ADDAX(source) AXIS(axis): the source axis's demand moves are added to the axis;
+    // a negative source ends it.
+    MotionResult addAxis(int axis, int source);
     MotionResult moveWait(int lead, double milliseconds);
     MotionResult moveAout(int lead, int channel, double value);
-    // Speed of the next buffered move of the axis (Move_Para(Speed, axis, value)).
-    MotionResult setNextMoveSpeed(int axis, double speed);
     MotionResult cancel(int axis, int mode);
     MotionResult rapidStop(int mode);
     MotionResult movePause(std::span<const int> base);
@@ -272,7 +330,6 @@ public:
     MotionResult setAxisEnable(int axis, bool enable);
     MotionResult driveClear(int axis);
     MotionResult setStopReason(int axis, std::uint32_t value);
-    MotionResult setRatio(int axis, bool encoder, int first, int second);
 
     // REMAIN_BUFFER(type) of an axis, -1 for an unknown type.
     int remainBuffer(int axis, int type) const;
@@ -292,14 +349,18 @@ private:
         double prevDpos = 0;
         double prevMpos = 0;
         double physicalOffset = 0; // physical = mpos + offset
-        double nextMoveSpeed = 0;
-        AxisVector bufferedEnd{}; // unused for non-lead axes
+        int addSource = -1;        // ADDAX
+        AxisVector bufferedEnd{};  // unused for non-lead axes
     };
 
     MotionResult checkBase(std::span<const int> base) const;
     MotionResult queuePath(std::span<const int> base, const AxisVector& delta, MoveType type,
                            bool absolute, bool sp);
     MotionResult queueArc(std::span<const int> base, PathGeometry geometry, MoveType type, bool sp);
+    // Queued end positions of the BASE axes, where the next move starts.
+    AxisVector queuedStart(std::span<const int> base) const;
+    MotionResult checkHelical(std::span<const int> base, int mode) const;
+    MotionResult queueHelix(std::span<const int> base, PathGeometry geometry, int mode, bool sp);
     MotionResult push(BufferEntry& entry);
     double queuedEnd(int axis) const;
     AxisVector startOf(const BufferEntry& entry) const;
@@ -323,14 +384,41 @@ private:
     void checkLimits(int axis);
     void updateRegistration(int axis, const AxisSignals& before);
     void updateComparators();
+    void updatePulses();
+    void fireOutput(const BufferEntry& e);
+    void applyAddedAxes();
     void updateStatus(int axis);
+    void publishSensors(int axis);
+    // Level of an input: a sensor's if one drives it, else the host's wire.
+    bool inputLevel(int input) const;
+    // Logical state of an input the axis names (after INVERT_IN); false for -1.
+    bool logicalInput(int input) const;
+    // Origin as DATUM_IN sees it at a physical position of the axis: the axis's own
+    // origin switch when DATUM_IN names its input, else the input's present state.
+    bool originAt(const Axis& a, double physical) const;
     bool homingStep(int axis, BufferEntry& entry, const AxisSignals& before);
+    // State of the home switch at a physical position while homing.
+    bool homeSwitchAt(const Axis& a, double physical) const;
+    const PositionWindow* homeWindow(const Axis& a) const;
+    MotionResult queueDatum(int axis, BufferEntry& entry);
     void startHoming(int axis, BufferEntry& entry);
     void finishHoming(int axis, bool found, double edgePhysical);
     bool edge(const PositionWindow& w, double p0, double p1, bool rising, double& at) const;
 
     std::vector<Axis> m_axes;
+    // Levels of sensor-driven inputs; a level counts only when stamped this tick.
+    std::vector<std::uint8_t> m_wireLevel;
+    std::vector<std::uint32_t> m_wireStamp;
+    std::uint32_t m_tickCount = 0;
     std::array<Comparator, kComparatorCount> m_comparators{};
+    // Outputs of MOVE_OP2 waiting to return, ms left (<= 0: free).
+    struct OutputPulse
+    {
+        int output = 0;
+        bool state = false;
+        double msLeft = 0;
+    };
+    std::array<OutputPulse, 32> m_pulses{};
     double m_period;
     MotionHost* m_host;
     std::uint32_t m_nextId = 1;

@@ -1,16 +1,16 @@
 #pragma once
 // Value types shared by the motion engine and its host: results, move types, status bits.
 //
-// Result codes (MotionResult → controller error code, table kResultCodes):
-//   Ok 0, BadAxis 3001 (axis outside the engine), BadArgument 3002, BufferFull 3003,
-//   AxisDisabled 3004 (bus axis with AXIS_ENABLE 0 refuses motion), BadArc 3005
-//   (arc points on one line), LimitActive 3006 (move towards an active limit),
-//   ReadOnly 3007 (parameter cannot be written), UnknownName 3008.
+// Result codes: kResultCodes below is the one table from MotionResult to the controller
+// error code and its text (docs/motion.md lists it). Results that mean what the
+// interpreter's own codes mean share them (2002 unknown name, 2003 axis out of range,
+// 2004 bad argument, 2005 read-only); refusals only motion gives have the range
+// 2301-2399 of their own, apart from the link's 3xxx codes.
 //
 // MTYPE codes (MoveType): 0 idle, 1 MOVE, 2 MOVEABS, 3 MOVEMODIFY, 10 VMOVE forward,
 //   11 VMOVE reverse, 12 homing (DATUM), 20 MOVE_WA / MOVE_OP / MOVE_AOUT (buffered
-//   non-motion entries), 21 CONNECT, 30 MOVECIRC / MOVECIRC2, 31 MSPHERICAL, 40 MOVESP,
-//   41 MOVEABSSP.
+//   non-motion entries), 21 CONNECT, 30 MOVECIRC / MOVECIRC2, 31 MSPHERICAL,
+//   32 MHELICAL / MHELICAL2, 40 MOVESP, 41 MOVEABSSP.
 
 #include <cstdint>
 #include <string_view>
@@ -28,6 +28,8 @@ enum class MotionResult : std::uint8_t
     LimitActive,
     ReadOnly,
     UnknownName,
+    NotBusAxis,
+    NoOriginInput,
 };
 
 struct ResultCode
@@ -39,14 +41,16 @@ struct ResultCode
 
 inline constexpr ResultCode kResultCodes[] = {
     {MotionResult::Ok, 0, "ok"},
-    {MotionResult::BadAxis, 3001, "axis number out of range"},
-    {MotionResult::BadArgument, 3002, "invalid argument"},
-    {MotionResult::BufferFull, 3003, "motion buffer full"},
-    {MotionResult::AxisDisabled, 3004, "axis not enabled"},
-    {MotionResult::BadArc, 3005, "arc points are collinear"},
-    {MotionResult::LimitActive, 3006, "limit active in the direction of motion"},
-    {MotionResult::ReadOnly, 3007, "parameter is read-only"},
-    {MotionResult::UnknownName, 3008, "unknown parameter"},
+    {MotionResult::UnknownName, 2002, "unknown parameter"},
+    {MotionResult::BadAxis, 2003, "axis number out of range"},
+    {MotionResult::BadArgument, 2004, "invalid argument"},
+    {MotionResult::ReadOnly, 2005, "parameter is read-only"},
+    {MotionResult::BufferFull, 2301, "motion buffer full"},
+    {MotionResult::AxisDisabled, 2302, "bus axis not enabled (AXIS_ENABLE 0)"},
+    {MotionResult::BadArc, 2303, "arc points are collinear"},
+    {MotionResult::LimitActive, 2304, "limit active in the direction of motion"},
+    {MotionResult::NotBusAxis, 2305, "drive homing needs a bus axis (ATYPE 50 or more)"},
+    {MotionResult::NoOriginInput, 2306, "homing mode needs an origin input (DATUM_IN)"},
 };
 
 // The controller error code of a result.
@@ -56,6 +60,15 @@ constexpr int controllerCode(MotionResult r)
         if (entry.result == r)
             return entry.code;
     return -1;
+}
+
+// The text of a result.
+constexpr std::string_view resultText(MotionResult r)
+{
+    for (const auto& entry : kResultCodes)
+        if (entry.result == r)
+            return entry.text;
+    return {};
 }
 
 enum class MoveType : int
@@ -71,6 +84,7 @@ enum class MoveType : int
     Connect = 21,
     Circ = 30,
     Spherical = 31,
+    Helical = 32,
     MoveSp = 40,
     MoveAbsSp = 41,
 };

@@ -176,6 +176,24 @@ MotionResult PathGeometry::arcCentre(int axisCount, const AxisVector& start, con
     return arcThrough(axisCount, 2, start, middle, target, full, out);
 }
 
+void PathGeometry::countLinearAxesInLength()
+{
+    if (!m_arc)
+        return;
+    double sum = (m_radius * m_sweep) * (m_radius * m_sweep);
+    for (int i = m_planeAxes; i < m_axes; ++i)
+        sum += m_delta[i] * m_delta[i];
+    m_length = std::sqrt(sum);
+}
+
+void PathGeometry::shift(int axisIndex, double distance)
+{
+    m_start[axisIndex] += distance;
+    m_end[axisIndex] += distance;
+    if (m_arc && axisIndex < m_planeAxes)
+        m_centre[axisIndex] += distance;
+}
+
 void PathGeometry::rebase(const AxisVector& start, bool keepLineEnd)
 {
     if (!m_arc) {

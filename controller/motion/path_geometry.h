@@ -32,6 +32,13 @@ public:
                                   double centre0, double centre1, bool clockwise,
                                   PathGeometry& out);
 
+    // Makes the linear axes beside an arc count in its length, so that the path speed
+    // is the speed along the helix rather than along the arc.
+    void countLinearAxesInLength();
+
+    // Translates the whole path along one axis (a superimposed move, ADDAX).
+    void shift(int axisIndex, double distance);
+
     // Moves the path to a new start; an absolute line keeps its end point instead.
     void rebase(const AxisVector& start, bool keepLineEnd);
 

@@ -161,9 +161,12 @@ std::vector<WrapperCase> workbenchSetters()
         setter("Move", [](auto h) { return Move(h, 10, 1); }),
         setter("MoveAbs", [](auto h) { return MoveAbs(h, -10, 1); }),
         setter("PSwitch", [](auto h) { return PSwitch(h, 0, 1, 1, 3, 1, 10, 20); }),
-        setter(
-            "DatumWithStopReasonReset", [](auto h) { return DatumWithStopReasonReset(h, 1, 3); },
-            "DATUM(21,mode)"),
+        setter("DatumWithStopReasonReset",
+               [](auto h) {
+                   // The panel sends drive homing only for bus axes.
+                   const int code = prepare(h, "ATYPE(1)=65");
+                   return code ? code : DatumWithStopReasonReset(h, 1, 3);
+               }),
         setter("BaseList", [](auto h) { return BaseList(h, kAxes01, 2); }),
         setter("MoveSpList", [](auto h) { return MoveSpList(h, kValues, 1); }),
         setter("MoveAbsSpList", [](auto h) { return MoveAbsSpList(h, kValues, 1); }),
@@ -177,19 +180,15 @@ std::vector<WrapperCase> workbenchSetters()
     };
 }
 
+// Modes with an origin search need the origin input named first.
 std::vector<WrapperCase> homingCases()
 {
     std::vector<WrapperCase> cases;
-    for (int mode : {3, 4, 30, 37, 40})
-        cases.push_back(setter(
-            "RunHomingScriptMode" + std::to_string(mode),
-            [mode](auto h) { return RunHomingScript(h, 1, mode, 50, 5, 10) ? 1 : 0; },
-            "DATUM of this mode"));
-    for (int mode : {31, 32, 33, 34, 35, 36, 38, 39})
-        cases.push_back(setter(
-            "RunHomingScriptMode" + std::to_string(mode),
-            [mode](auto h) { return RunHomingScript(h, 1, mode, 50, 5, 10) ? 1 : 0; },
-            "MOVE_PARA"));
+    for (int mode : {3, 4, 31, 32, 33, 34, 35, 36, 38, 39})
+        cases.push_back(setter("RunHomingScriptMode" + std::to_string(mode), [mode](auto h) {
+            const int code = prepare(h, "DATUM_IN(1)=3");
+            return code ? code : (RunHomingScript(h, 1, mode, 50, 5, 10) ? 1 : 0);
+        }));
     return cases;
 }
 
@@ -254,7 +253,7 @@ std::vector<WrapperCase> workbenchQueries()
                 *v = pairs.count > 1 ? pairs.first[1] / pairs.second[1] : kUnread;
                 return code;
             },
-            2.0 / 3.0, "?*SET showing the ratio the motion engine keeps"),
+            2.0 / 3.0),
         query<float>(
             "QueryEncoderRatios",
             [](auto h, auto* v) {
@@ -264,7 +263,7 @@ std::vector<WrapperCase> workbenchQueries()
                 *v = pairs.count > 1 ? pairs.first[1] / pairs.second[1] : kUnread;
                 return code;
             },
-            0.8, "?*SET showing the ratio the motion engine keeps"),
+            0.8),
         query<int32_t>(
             "QueryNodeCount", [](auto h, auto* v) { return QueryNodeCount(h, 0, v); }, {},
             "NODE_COUNT"),
@@ -435,14 +434,14 @@ std::vector<WrapperCase> libraryMotion()
     KORVAN_MOTION_CASE(MoveCirc2Abs, xy, nullptr, 5, 5, 10, 0)
     KORVAN_MOTION_CASE(MoveCirc2Sp, xy, nullptr, 5, 5, 10, 0)
     KORVAN_MOTION_CASE(MoveCirc2AbsSp, xy, nullptr, 5, 5, 10, 0)
-    KORVAN_MOTION_CASE(MHelical, xyz, "MHELICAL", 10, 10, 0, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelicalAbs, xyz, "MHELICALABS", 10, 10, 0, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelicalSp, xyz, "MHELICALSP", 10, 10, 0, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelicalAbsSp, xyz, "MHELICALABSSP", 10, 10, 0, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelical2, xyz, "MHELICAL2", 5, 5, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelical2Abs, xyz, "MHELICAL2ABS", 5, 5, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelical2Sp, xyz, "MHELICAL2SP", 5, 5, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelical2AbsSp, xyz, "MHELICAL2ABSSP", 5, 5, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelical, xyz, nullptr, 10, 10, 0, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelicalAbs, xyz, nullptr, 10, 10, 0, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelicalSp, xyz, nullptr, 10, 10, 0, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelicalAbsSp, xyz, nullptr, 10, 10, 0, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelical2, xyz, nullptr, 5, 5, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelical2Abs, xyz, nullptr, 5, 5, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelical2Sp, xyz, nullptr, 5, 5, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelical2AbsSp, xyz, nullptr, 5, 5, 10, 0, 5, 0)
     KORVAN_MOTION_CASE(MEclipse, xy, "MECLIPSE", 10, 10, 0, 10, 0, 20, 10)
     KORVAN_MOTION_CASE(MEclipseAbs, xy, "MECLIPSEABS", 10, 10, 0, 10, 0, 20, 10)
     KORVAN_MOTION_CASE(MEclipseSp, xy, "MECLIPSESP", 10, 10, 0, 10, 0, 20, 10)
@@ -457,8 +456,8 @@ std::vector<WrapperCase> libraryMotion()
     KORVAN_MOTION_CASE(MSphericalSp, xyz, nullptr, 10, 10, 0, 20, 0, 0, 0)
     KORVAN_MOTION_CASE(MovePause, one, nullptr, 0)
     KORVAN_MOTION_CASE(MoveOp, one, nullptr, 3, 1)
-    KORVAN_MOTION_CASE(MoveOp3, one, "MOVE_OP with 3 arguments", 3, 2, 1)
-    KORVAN_MOTION_CASE(MoveOp2, one, "MOVE_OP2", 3, 1, 100)
+    KORVAN_MOTION_CASE(MoveOp3, one, nullptr, 3, 2, 1)
+    KORVAN_MOTION_CASE(MoveOp2, one, nullptr, 3, 1, 100)
     KORVAN_MOTION_CASE(MoveWa, one, nullptr, 100)
     KORVAN_MOTION_CASE(Cam, one, "CAM", 0, 10, 1, 100)
     KORVAN_MOTION_CASE(CamBox, one, "CAMBOX", 0, 10, 1, 100, 0, 0, 0)
@@ -470,9 +469,12 @@ std::vector<WrapperCase> libraryMotion()
     KORVAN_MOTION_CASE_BUFFERED(VMove, one, nullptr, 1, 1)
     KORVAN_MOTION_CASE(Move, one, nullptr, 10, 1)
     KORVAN_MOTION_CASE(MoveAbs, one, nullptr, 10, 1)
-    KORVAN_MOTION_CASE_BUFFERED(AddAx, one, "ADDAX", 0, 1)
+    KORVAN_MOTION_CASE_BUFFERED(AddAx, one, nullptr, 0, 1)
     KORVAN_MOTION_CASE(Cancel, one, nullptr, 2, 1)
-    KORVAN_MOTION_CASE_BUFFERED(Datum, one, "DATUM(3)", 3, 1)
+    add("Datum", one, nullptr, [](auto h) {
+        const int code = prepare(h, "DATUM_IN(1)=3");
+        return code ? code : lib::Datum(h, 3, 1);
+    });
     KORVAN_MOTION_CASE_BUFFERED(EncoderRatio, one, nullptr, 4, 5, 1)
     KORVAN_MOTION_CASE_BUFFERED(StepRatio, one, nullptr, 2, 3, 1)
     KORVAN_MOTION_CASE(Op, one, nullptr, 3, 1)
@@ -546,8 +548,30 @@ TEST_P(CmdlibCommands, IsUnderstoodAndReadsBack)
     if (!c.query)
         return;
     EXPECT_NE(read, kUnread) << "the reply did not read back";
-    if (c.expected)
+    if (c.expected) {
         EXPECT_NEAR(read, *c.expected, 1e-4);
+    }
+}
+
+// The script passes every other mode on unchanged; those that name no homing are
+// refused as a bad argument (not as unknown), after the script's settings ran.
+TEST(CmdlibHomingScript, ModesWithoutHomingAreRefusedAsBadArguments)
+{
+    ServedController served{"127.0.0.63"};
+    MotionLink motion{served.controller()};
+    const ControllerHandle h = served.handle();
+    ASSERT_NE(h, nullptr);
+    for (const int mode : {30, 37, 40}) {
+        SCOPED_TRACE(mode);
+        EXPECT_TRUE(RunHomingScript(h, 1, mode, 50, 5, 10));
+        EXPECT_EQ(served.controller().lastError(), 2004);
+        float creep = 0;
+        ASSERT_EQ(QueryAxisParameter(h, "CREEP", 1, &creep), 0);
+        EXPECT_EQ(creep, 5.0f);
+        int32_t idle = 0;
+        ASSERT_EQ(QueryIdle(h, 1, &idle), 0);
+        EXPECT_EQ(idle, -1);
+    }
 }
 
 auto caseName = [](const auto& info) { return info.param.label; };

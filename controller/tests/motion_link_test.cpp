@@ -2,6 +2,9 @@
 
 #include "controller_fixture.h"
 
+#include <cstdlib>
+#include <string>
+
 namespace korvan::controller::testing {
 namespace {
 
@@ -43,6 +46,144 @@ TEST_F(MotionLinkTest, MotionStatementsDriveTheEngine)
         link.tick();
     EXPECT_EQ(ok("?DPOS(0) DPOS(1) DPOS(2) IDLE(0)"), "10 20 5 -1\r\n");
     EXPECT_NE(code("VMOVE(0) AXIS(1)"), 0);
+}
+
+} // namespace
+} // namespace korvan::controller::testing
+
+namespace korvan::controller::testing {
+namespace {
+
+Profile defaultProfile()
+{
+    const char* source = std::getenv("KORVAN_SOURCE_DIR");
+    return loadProfile(std::string(source ? source : ".") + "/resources/sim/default.json");
+}
+
+// The shipped profile with the engine bound, ticked by hand.
+class DefaultProfileMotion : public ControllerTest
+{
+protected:
+    DefaultProfileMotion() : ControllerTest(defaultProfile()) {}
+
+    // Ticks until the axis is idle; false when it is still busy after limit ticks.
+    bool runUntilIdle(int axis, int limit)
+    {
+        const std::string query = "?IDLE(" + std::to_string(axis) + ")";
+        for (int t = 0; t < limit; ++t) {
+            link.tick();
+            if (t % 50 == 0 && ok(query) == "-1\r\n")
+                return true;
+        }
+        return ok(query) == "-1\r\n";
+    }
+
+    MotionLink link{*controller};
+};
+
+// The teach runner reads every type with "%d"; the texts are plain integers.
+TEST_F(DefaultProfileMotion, RemainBufferTextsFallAndRiseWithTheBuffer)
+{
+    struct Room
+    {
+        const char* query;
+        const char* empty;
+        const char* withTwoQueued;
+    };
+    const Room rooms[] = {
+        {"?REMAIN_BUFFER(1) AXIS(0)", "64\r\n", "62\r\n"},
+        {"?REMAIN_BUFFER() AXIS(0)", "64\r\n", "62\r\n"},
+        {"?REMAIN_BUFFER(7) AXIS(0)", "64\r\n", "62\r\n"},
+        {"?REMAIN_BUFFER(28) AXIS(0)", "64\r\n", "62\r\n"},
+        {"?REMAIN_BUFFER(29) AXIS(0)", "64\r\n", "62\r\n"},
+        {"?REMAIN_BUFFER(31) AXIS(0)", "32\r\n", "31\r\n"},
+        {"?REMAIN_BUFFER(5) AXIS(0)", "-1\r\n", "-1\r\n"},
+    };
+    for (const Room& r : rooms)
+        EXPECT_EQ(ok(r.query), r.empty) << r.query;
+    ok("BASE(0)\r\nMOVE_MARK=7\r\nMOVE(10)\r\nMOVE_MARK=8\r\nMOVE(10)\r\nMOVE_MARK=9\r\nMOVE(10)");
+    link.tick();
+    // The executing move takes no place; MOVE_CURMARK names it.
+    for (const Room& r : rooms)
+        EXPECT_EQ(ok(r.query), r.withTwoQueued) << r.query;
+    EXPECT_EQ(ok("?MOVE_CURMARK(0)"), "7\r\n");
+    for (int t = 0; t < 200 && ok("?MOVE_CURMARK(0)") == "7\r\n"; ++t)
+        link.tick();
+    EXPECT_EQ(ok("?MOVE_CURMARK(0) REMAIN_BUFFER(1) AXIS(0)"), "8 63\r\n");
+    ASSERT_TRUE(runUntilIdle(0, 5000));
+    EXPECT_EQ(ok("?REMAIN_BUFFER(1) AXIS(0) DPOS(0)"), "64 30\r\n");
+    EXPECT_EQ(code("?REMAIN_BUFFER(1,2) AXIS(0)"), 2004);
+}
+
+// "?*SET" and the ENCODER count read the one ratio table the commands write.
+TEST_F(DefaultProfileMotion, SetReportShowsTheRatiosTheEngineUses)
+{
+    ok("STEP_RATIO(2,3) AXIS(1)\r\nENCODER_RATIO(4,5) AXIS(1)\r\nUNITS(1)=100");
+    const std::string set = ok("?*SET");
+    EXPECT_EQ(set.substr(0, 22), "STEP_RATIO: 1~1 2~3 1~");
+    EXPECT_NE(set.find("ENCODER_RATIO: 1~1 4~5 1~1"), std::string::npos) << set;
+    ok("MOVE(10) AXIS(1)");
+    ASSERT_TRUE(runUntilIdle(1, 5000));
+    // 10 units of 100 counts, read through 4:5.
+    EXPECT_EQ(ok("?MPOS(1) ENCODER(1)"), "10 1250\r\n");
+}
+
+TEST_F(DefaultProfileMotion, DisabledBusAxisRefusesMotionWithItsCode)
+{
+    ASSERT_EQ(ok("?ATYPE(3)"), "65\r\n");
+    ok("AXIS_ENABLE(3)=0");
+    const Outcome refused = controller->execute(task, "MOVE(10) AXIS(3)");
+    EXPECT_EQ(refused.code, 2302);
+    EXPECT_NE(refused.messages.find("ERROR 2302: line 1: bus axis not enabled"), std::string::npos)
+        << refused.messages;
+    EXPECT_EQ(code("VMOVE(1) AXIS(3)"), 2302);
+    EXPECT_EQ(code("AXIS_STOPREASON(3) = 0\r\nDATUM(21,35) AXIS(3)"), 2302);
+    // The panel's alarm clear for a bus axis, then enabling, lets it move again.
+    ok("BASE(3)\r\nDATUM(0)\r\nDRIVE_CLEAR(0)");
+    ok("AXIS_ENABLE(3)=1\r\nMOVE(10) AXIS(3)");
+    ASSERT_TRUE(runUntilIdle(3, 5000));
+    EXPECT_EQ(ok("?DPOS(3) AXIS_ENABLE(3)"), "10 1\r\n");
+    // A local axis has no drive homing.
+    EXPECT_EQ(code("DATUM(21,35) AXIS(0)"), 2305);
+}
+
+// The single-axis panel's homing index 8 (two passes to the Z pulse, forward) as it
+// sends it, on axis 0 of the shipped profile: it must end on a Z pulse.
+TEST_F(DefaultProfileMotion, PanelTwoPassZHomingEndsOnTheIndexPulse)
+{
+    ok("MOVE(-13) AXIS(0)");
+    ASSERT_TRUE(runUntilIdle(0, 5000));
+    ok("SPEED(0)=50.000000");
+    ok("CREEP(0)=5.000000");
+    ok("ACCEL(0)=500.000000");
+    ok("DECEL(0)=500.000000");
+    ok("DATUM_OFFSET(0)=0.000000");
+    ok("BASE(0)\r\nAxis_stopreason=0\r\nSpeed=50.000000\r\nCreep=5.000000\r\n"
+       "datum(11)\r\nMove_Para(Speed,0,5.000000)\r\nMOVE(3.000000)\r\ndatum(11)");
+    link.tick();
+    EXPECT_EQ(ok("?MTYPE(0) AXISSTATUS(0)"), "12 64\r\n");
+    // Z every 10 units: -10 on the first pass, 0 after the 3-unit move; 13 units at 5/s.
+    ASSERT_TRUE(runUntilIdle(0, 10000));
+    EXPECT_EQ(ok("?DPOS(0) MPOS(0) SPEED(0) AXISSTATUS(0)"), "0 0 5 0\r\n");
+    // Machine position 0 lies in the origin window: the origin input shows it.
+    EXPECT_EQ(ok("?IN(0)"), "1\r\n");
+    ok("MOVE(5) AXIS(0)");
+    ASSERT_TRUE(runUntilIdle(0, 5000));
+    EXPECT_EQ(ok("?IN(0)"), "0\r\n");
+}
+
+// The profile's limit switch stops a jog once FWD_IN names its input.
+TEST_F(DefaultProfileMotion, WiredLimitStopsTheJogOnceNamed)
+{
+    ok("FWD_IN(2)=7\r\nSPEED(2)=2000\r\nACCEL(2)=20000\r\nFASTDEC(2)=20000\r\nVMOVE(1) AXIS(2)");
+    ASSERT_TRUE(runUntilIdle(2, 3000));
+    EXPECT_EQ(ok("?IN(7) AXISSTATUS(2) AXIS_STOPREASON(2)"), "1 16 16\r\n");
+    const double stoppedAt = std::stod(ok("?DPOS(2)"));
+    // The ramp from 2000 units/s at 20000 units/s² takes 100 units; the switch is seen
+    // at the end of the tick that reaches it and acted on within the next two.
+    EXPECT_GT(stoppedAt, 1100);
+    EXPECT_LE(stoppedAt, 1100 + 3 * 2.0);
+    EXPECT_EQ(code("VMOVE(1) AXIS(2)"), 2304);
 }
 
 } // namespace

@@ -125,15 +125,16 @@ TEST(Limits, HardwareLimitStopsAtFastdecAndSetsItsBit)
     e.parameters(0).fwdIn = 6;
     e.parameters(0).fastdec = 5000;
     e.switches(0).fwdLimit = {true, 30, 1e9, 0};
-    bool wired = false;
+    e.switches(0).fwdInput = 6;
+    bool driven = false;
     e.tick();
-    EXPECT_FALSE(e.inputState(6, &wired));
-    EXPECT_TRUE(wired);
+    EXPECT_FALSE(e.wireLevel(6, &driven));
+    EXPECT_TRUE(driven);
     ASSERT_EQ(e.vmove(0, 1), MotionResult::Ok);
     runUntilIdle(e, {0});
     EXPECT_TRUE(e.status(0).axisStatus & status_bits::FwdHardLimit);
     EXPECT_TRUE(e.status(0).stopReason & status_bits::FwdHardLimit);
-    EXPECT_TRUE(e.inputState(6));
+    EXPECT_TRUE(e.wireLevel(6));
     // Stopped from 100 units/s at 5000 units/s²: 1 unit beyond the switch (+ one tick).
     EXPECT_NEAR(e.status(0).dpos, 31, 0.2);
     EXPECT_EQ(e.vmove(0, 1), MotionResult::LimitActive);

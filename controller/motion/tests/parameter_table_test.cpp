@@ -66,11 +66,23 @@ TEST(ParameterTable, WritesGoToTheEngineAndReadOnlyValuesRefuse)
     EXPECT_EQ(findParameter("NO_SUCH"), nullptr);
 }
 
-TEST(ResultCodes, EveryResultHasItsOwnCode)
+TEST(ResultCodes, EveryResultHasOneCodeOutsideTheLinkRange)
 {
     std::set<int> codes;
-    for (const ResultCode& r : kResultCodes)
+    std::set<MotionResult> results;
+    for (const ResultCode& r : kResultCodes) {
+        SCOPED_TRACE(r.text);
         EXPECT_TRUE(codes.insert(r.code).second);
+        EXPECT_TRUE(results.insert(r.result).second);
+        EXPECT_FALSE(r.code >= 3000 && r.code < 4000) << "the link owns 3xxx";
+        EXPECT_FALSE(r.text.empty());
+        EXPECT_EQ(controllerCode(r.result), r.code);
+    }
+    EXPECT_EQ(results.size(), static_cast<std::size_t>(MotionResult::NoOriginInput) + 1);
     EXPECT_EQ(controllerCode(MotionResult::Ok), 0);
-    EXPECT_EQ(controllerCode(MotionResult::BufferFull), 3003);
+    // Refusals only motion gives have a range of their own.
+    for (const MotionResult r :
+         {MotionResult::BufferFull, MotionResult::AxisDisabled, MotionResult::BadArc,
+          MotionResult::LimitActive, MotionResult::NotBusAxis, MotionResult::NoOriginInput})
+        EXPECT_TRUE(controllerCode(r) > 2300 && controllerCode(r) < 2400);
 }

@@ -13,6 +13,8 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace korvan::axis;
 using korvan::axis::testing::FakeAxisPort;
 
@@ -52,11 +54,14 @@ private slots:
         m_table = std::make_unique<AxisTable>();
         m_memory = std::make_unique<AxisPanelMemory>();
         m_env->port.defaultAnswer = {0, "0"};
-        m_view = std::make_unique<View_SingleAxis>(*m_env, *m_table, *m_memory);
-        m_view->resize(1250, 620);
-        m_view->show(); // resize events reach shown widgets only
+        m_session = std::make_unique<SingleAxisSession>(*m_env, *m_table, *m_memory);
+        createView();
     }
-    void cleanup() { m_view.reset(); }
+    void cleanup()
+    {
+        m_view.reset();
+        m_session.reset();
+    }
 
     void showAxisBuildsTheStatusListAndCaptions()
     {
@@ -72,6 +77,11 @@ private slots:
         QVERIFY(!m_view->control(1142)->isEnabled());
         QCOMPARE(m_view->statusPeriodMs(), 100);
         QVERIFY(m_env->port.commands().front() == "?MTYPE(3)");
+        // The one-shot refresh shows the output numbers the controller has.
+        m_env->port.blocks["CLEAR_OUT"] = {4};
+        m_view->runTimer(2);
+        QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1140))->text(), QString("-1"));
+        QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1139))->text(), QString("4"));
     }
 
     void serialLinkPollsEvery300Ms()
@@ -164,10 +174,48 @@ private slots:
         }
     }
 
+    // The main frame deletes the panel when another kind of view is shown;
+    // the reciprocating move and the comparator owners must not go with it.
+    void stateOutlivesTheView()
+    {
+        korvan::platform::ScriptedMessageBoxes boxes;
+        m_env->port.answers["?REMAIN_BUFFER(1) AXIS(1)"] = {0, "60"};
+        m_view->ShowAxis(1, 0, 1);
+        qobject_cast<QLineEdit*>(m_view->control(1162))->setText("0"); // endless
+        qobject_cast<QLineEdit*>(m_view->control(1176))->setText("5");
+        qobject_cast<QPushButton*>(m_view->control(1163))->click();
+        qobject_cast<QPushButton*>(m_view->control(1183))->click();
+        QVERIFY(m_session->reciprocationFeedRunning());
+        m_view.reset();
+
+        m_env->port.log.clear();
+        QTRY_VERIFY_WITH_TIMEOUT(std::count(m_env->port.log.begin(), m_env->port.log.end(),
+                                            "MOVE(100.000000) AXIS(1)") >= 2,
+                                 2000);
+        QCOMPARE(m_memory->at(0, 1).reciprocationActive, 1);
+
+        createView();
+        m_view->ShowAxis(1, 0, 2);
+        qobject_cast<QLineEdit*>(m_view->control(1176))->setText("5");
+        boxes.answerNext(korvan::platform::MessageAnswer::Ok);
+        qobject_cast<QPushButton*>(m_view->control(1183))->click();
+        QCOMPARE(boxes.texts(), QStringList{"当前比较器已启动，是否覆盖！"});
+        QCOMPARE(m_memory->at(0, 1).compareRunning, 0);
+        QCOMPARE(m_memory->at(0, 2).compareRunning, 1);
+    }
+
 private:
+    void createView()
+    {
+        m_view = std::make_unique<View_SingleAxis>(*m_session);
+        m_view->resize(1250, 620);
+        m_view->show(); // resize events reach shown widgets only
+    }
+
     std::unique_ptr<Environment> m_env;
     std::unique_ptr<AxisTable> m_table;
     std::unique_ptr<AxisPanelMemory> m_memory;
+    std::unique_ptr<SingleAxisSession> m_session;
     std::unique_ptr<View_SingleAxis> m_view;
 };
 

@@ -3,7 +3,6 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/message_box.h"
-#include "workbench/axis/reciprocation_pump.h"
 #include "workbench/axis/views/lamp_icons.h"
 #include "workbench/axis/views/single_axis_form.h"
 
@@ -45,19 +44,29 @@ float FloatOf(QWidget* widget, float fallback)
 
 } // namespace
 
-View_SingleAxis::View_SingleAxis(SingleAxisEnvironment& environment, AxisTable& table,
-                                 AxisPanelMemory& memory, QWidget* parent)
-    : QWidget(parent), m_environment(environment), m_table(table), m_memory(memory),
-      m_logic(table, memory, m_comparators, *this)
+View_SingleAxis::View_SingleAxis(SingleAxisSession& session, QWidget* parent)
+    : QWidget(parent), m_session(session), m_environment(session.environment()),
+      m_table(session.table()), m_memory(session.memory()), m_logic(session.logic())
 {
     createControls();
     connectControls();
     connect(&m_statusTimer, &QTimer::timeout, this, [this] { runTimer(0); });
     connect(&m_saveTimer, &QTimer::timeout, this, [this] { runTimer(1); });
-    connect(&m_reciprocationTimer, &QTimer::timeout, this, [this] { runTimer(3); });
+    m_session.setMessages(this);
 }
 
-View_SingleAxis::~View_SingleAxis() = default;
+View_SingleAxis::~View_SingleAxis()
+{
+    m_session.setMessages(nullptr);
+}
+
+template <typename Action> void View_SingleAxis::act(Action action)
+{
+    // The slot's link may have been closed or reopened since the activation.
+    m_logic.setPort(port());
+    action();
+    showLogicCaptions();
+}
 
 QWidget* View_SingleAxis::control(int id) const
 {
@@ -145,10 +154,8 @@ void View_SingleAxis::createControls()
 void View_SingleAxis::connectControls()
 {
     auto onClick = [this](int id, auto action) {
-        connect(find<QAbstractButton>(id), &QAbstractButton::clicked, this, [this, action] {
-            action();
-            showLogicCaptions();
-        });
+        connect(find<QAbstractButton>(id), &QAbstractButton::clicked, this,
+                [this, action] { act(action); });
     };
     auto withFields = [this](auto action) {
         return [this, action] {
@@ -200,11 +207,13 @@ void View_SingleAxis::connectControls()
     for (int id : {1151, 1157}) {
         const bool forward = id == 1157;
         connect(find<QPushButton>(id), &QPushButton::pressed, this, [this, forward] {
-            controlsToFields();
-            m_logic.pressDirection(forward);
+            act([this, forward] {
+                controlsToFields();
+                m_logic.pressDirection(forward);
+            });
         });
         connect(find<QPushButton>(id), &QPushButton::released, this,
-                [this] { m_logic.releaseDirection(); });
+                [this] { act([this] { m_logic.releaseDirection(); }); });
     }
     auto onSelection = [this](int id, auto store) {
         connect(find<QComboBox>(id), &QComboBox::activated, this, [this, store](int index) {
@@ -441,6 +450,7 @@ void View_SingleAxis::setLamp(int id, bool on)
 void View_SingleAxis::pollStatus()
 {
     AxisPort* current = port();
+    m_logic.setPort(current);
     if (!current)
         return;
     for (int row :
@@ -472,13 +482,10 @@ void View_SingleAxis::oneShotRefresh()
     m_statusList.showRatios(m_table, axis);
     showStatusRow(10);
     showStatusRow(11);
-    for (AxisRow row : {AxisRow::EnableOut, AxisRow::ClearOut}) {
-        float value = -1.0f;
-        const char* name = row == AxisRow::EnableOut ? "ENABLE_OUT" : "CLEAR_OUT";
-        if (current->readRange(name, axis, std::span(&value, 1)) != 0)
-            value = -1.0f;
-        m_table.set(row, axis, value);
-    }
+    m_logic.setPort(current);
+    m_logic.refreshOutputNumbers();
+    find<QLineEdit>(1140)->setText(QString::number(m_logic.enableOutput()));
+    find<QLineEdit>(1139)->setText(QString::number(m_logic.clearOutput()));
     for (int row : m_statusList.refresh(*current, m_table, axis, m_environment.language()))
         showStatusRow(row);
 }
@@ -499,13 +506,9 @@ void View_SingleAxis::runTimer(int timer)
     case 2:
         oneShotRefresh();
         break;
-    case 3: {
-        SlotPorts ports{};
-        for (int slot = 0; slot < kSlotCount; ++slot)
-            ports[slot] = m_environment.slotPort(slot);
-        ReciprocationPump::tick(ports, m_memory);
+    case 3:
+        m_session.feedReciprocation();
         break;
-    }
     default:
         break;
     }
@@ -513,8 +516,8 @@ void View_SingleAxis::runTimer(int timer)
 
 void View_SingleAxis::startReciprocation()
 {
-    if (m_logic.startReciprocation() && !m_reciprocationTimer.isActive())
-        m_reciprocationTimer.start(ReciprocationPump::kPeriodMs);
+    if (m_logic.startReciprocation())
+        m_session.startReciprocationFeed();
 }
 
 void View_SingleAxis::resizeEvent(QResizeEvent* event)
