@@ -6,6 +6,8 @@
 #include "cmdlib/controller_data.h"
 #include "cmdlib/execute.h"
 #include "cmdlib/io.h"
+#include "link/krx/krx.h"
+#include "platform/ui/file_dialogs.h"
 #include "testing/simprocess/sim_process.h"
 #include "workbench/shell/captions.h"
 #include "workbench/shell/controller_reset.h"
@@ -14,6 +16,7 @@
 #include "workbench/shell/view_onlinecmd.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -35,6 +38,7 @@ namespace {
 constexpr const char* kEthAddress = "127.0.0.140";
 constexpr const char* kIpSetAddress = "127.0.0.141";
 constexpr const char* kDialogAddress = "127.0.0.142";
+constexpr const char* kPackageAddress = "127.0.0.143";
 constexpr const char* kNobody = "127.0.0.149";
 
 // Where the link finds controllers: the search list, the port it probes and
@@ -119,6 +123,29 @@ float axisParameter(ControllerHandle handle, const char* name, int axis)
 {
     float value = -99.0f;
     korvan::cmd::QueryAxisParameter(handle, name, axis, &value);
+    return value;
+}
+
+// Writes a package of one BASIC file into dir; returns its path.
+QString writePackage(const QTemporaryDir& dir, const QString& name, const std::string& program)
+{
+    korvan::link::krx::KrxPackage package;
+    package.project = "Demo";
+    package.files.push_back({"Demo.bas", std::vector<uint8_t>(program.begin(), program.end())});
+    const korvan::link::krx::WriteResult written = korvan::link::krx::writeKrx(package);
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (written.error != korvan::link::krx::KrxError::None || !file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(reinterpret_cast<const char*>(written.bytes.data()),
+               static_cast<qint64>(written.bytes.size()));
+    return path;
+}
+
+float globalValue(ControllerHandle handle, const char* query)
+{
+    float value = -99.0f;
+    korvan::cmd::QueryNamedValue(handle, query, &value);
     return value;
 }
 
@@ -516,6 +543,44 @@ private Q_SLOTS:
         QCOMPARE(ports->count(), 2);
         QCOMPARE(bench.tree()->topLevelItem(0)->text(0), QString("COM3"));
         QCOMPARE(bench.tree()->topLevelItem(1)->text(0), QString("COM5"));
+    }
+
+    void packageDialogDownloadsAndRunsAChosenPackage()
+    {
+        SearchedController searched(kPackageAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QTemporaryDir packages;
+        const QString good = writePackage(packages, "good.krx", "VR(7)=42\r\n");
+        const QString broken = writePackage(packages, "broken.krx", "VR(7)=(\r\n");
+        QVERIFY(!good.isEmpty() && !broken.isEmpty());
+        korvan::platform::ScriptedFileDialogs files;
+        Workbench bench;
+        QCOMPARE(bench.state.connectionCount, 1);
+        const ControllerHandle handle = bench.state.slots[0].handle;
+
+        PopView_Krx dialog(bench.state);
+        auto* path = qobject_cast<QLineEdit*>(findControl(&dialog, 1279));
+        dialog.download(KrxDownload::Target::Ram); // nothing chosen yet
+        files.chooseNext(good);
+        dialog.chooseFile();
+        QCOMPARE(path->text(), good);
+        dialog.download(KrxDownload::Target::Ram);
+        QCOMPARE(globalValue(handle, "VR(7)"), 42.0f);
+        files.chooseNext(broken);
+        dialog.chooseFile();
+        dialog.download(KrxDownload::Target::Rom);
+        // A cancelled choice forgets the package although the edit still shows it.
+        files.cancelNext();
+        dialog.chooseFile();
+        QCOMPARE(path->text(), broken);
+        dialog.download(KrxDownload::Target::Rom);
+        QCOMPARE(bench.boxes.texts(), QStringList({"Please Choose Krx File!",
+                                                   "Download to flash success, start Running!\r\n",
+                                                   "Download Failed!", "Please Choose Krx File!"}));
+        QCOMPARE(files.requests().size(), std::size_t(3));
+        QCOMPARE(files.requests()[0].defaultExtension, QString(".krx"));
+        QCOMPARE(files.requests()[0].filter,
+                 QString("Krx Files (*.krx)|*.Krx|All Files (*.*)|*.*||"));
     }
 
     void ipSetSucceedsAlthoughTheControllerDropsTheLink()
