@@ -34,7 +34,7 @@ using korvan::testing::SimProcess;
 
 namespace {
 
-// This suite's loopback addresses; no other suite uses 127.0.0.140..149.
+// This suite's loopback addresses (127.0.0.140-143, 148, 149); no other suite uses them.
 constexpr const char* kEthAddress = "127.0.0.140";
 constexpr const char* kIpSetAddress = "127.0.0.141";
 constexpr const char* kDialogAddress = "127.0.0.142";
