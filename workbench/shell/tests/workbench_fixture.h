@@ -21,6 +21,15 @@
 
 namespace korvan::shell::fakes {
 
+// A fresh folder for the profile, named in $KORVAN_PROFILE before the
+// profile member below reads it: the developer's own profile is never read
+// or written by a test.
+struct ProfileFolder
+{
+    ProfileFolder() { qputenv("KORVAN_PROFILE", (dir.path() + "/profile.ini").toUtf8()); }
+    QTemporaryDir dir;
+};
+
 struct Workbench
 {
     /// savedLanguage: the profile's "Trelkit_Lang" before start ("" for none).
@@ -38,10 +47,7 @@ struct Workbench
 
     platform::ScriptedMessageBoxes boxes;
     platform::RecordingShellOpener opener;
-    QTemporaryDir dir;
-    /// Set before the profile below is made, so that no test ever reads or
-    /// writes the user's own profile.
-    const bool profileInDir = qputenv("KORVAN_PROFILE", (dir.path() + "/profile.ini").toUtf8());
+    ProfileFolder folder;
     AppState state;
     platform::AppProfile profile{"Korvan Trelkit", "Korvan Tools"};
     std::unique_ptr<CMainFrame> frame;
