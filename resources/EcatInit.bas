@@ -7,7 +7,6 @@
 '   10 assign nodes and axes automatically, then P_BusCmd = 0.
 ' It runs on its own and also after an axis parameter file, to which the
 ' workbench appends it for a ROM download.
-GLOBAL Sys_version
 GLOBAL P_BusCmd, P_SetNodeNum
 GLOBAL P_SlotNodeNum(10), P_SlotMode(10)
 GLOBAL P_NodeMode(100), P_NodeProfile(100), P_NodeAtype(100)
@@ -15,10 +14,13 @@ GLOBAL P_NodeAxisstart(100), P_NodeAxisnum(100), P_NodeStatus(100)
 GLOBAL P_NodeVender(100), P_NodeDevice(100), P_NodeIoStart(100)
 GLOBAL P_NodeInNum(100), P_NodeOutNum(100), P_NodeAioStart(100)
 GLOBAL P_NodeAinNum(100), P_NodeAoutNum(100)
-Sys_version = 1.02
 P_BusCmd = 0
 
 GOSUB BusAutoAssign
+' The workbench reads the P_ variables once "?Sys_version" answers, so it
+' is declared only when the first scan has published them.
+GLOBAL Sys_version
+Sys_version = 1.02
 WHILE 1
     WAIT UNTIL P_BusCmd = 4 OR P_BusCmd = 10
     IF P_BusCmd = 10 THEN
@@ -31,7 +33,9 @@ WEND
 
 ' Scans every slot and gives each drive the next free axes: after the
 ' controller's own axes and the expansion modules' axes, as long as axes are
-' left (a drive without room gets none and first axis -1).
+' left. A drive without room gets none and first axis -1 (with the default
+' profile's 8 axes, 4 local and 2 module axes leave room for two of the
+' three drives); it stays on the bus for SDO and drives no axis.
 BusAutoAssign:
     bus_node = 1
     bus_axis = MAX_REALAXIS + MAX_MODULEAXIS
@@ -71,7 +75,6 @@ BusAutoAssign:
                         bus_axis = bus_axis + bus_axes
                     ENDIF
                 ENDIF
-                GOSUB BusNodeIdentity
                 P_SlotNodeNum(bus_slot) = P_SlotNodeNum(bus_slot) + 1
                 bus_node = bus_node + 1
             NEXT bus_k
@@ -96,8 +99,8 @@ BusNodeIdentity:
 
 ' Links the drives' axes as the P_ variables say. Axes a bus address linked
 ' before lose their bus type first, so that a node taken out of the
-' configuration no longer drives them. Entries beyond the nodes a slot really has, and axes
-' outside the controller's range, are left out.
+' configuration no longer drives them. Entries beyond the nodes a slot
+' really has, and axes outside the controller's range, are left out.
 BusTakeOver:
     FOR bus_a = 0 TO MAX_AXIS - 1
         IF ATYPE(bus_a) >= 65 AND ATYPE(bus_a) <= 67 AND AXIS_ADDRESS(bus_a) >= 65536 THEN
@@ -129,8 +132,11 @@ BusTakeOver:
     NEXT bus_slot
     RETURN
 
-' Links the axes of node bus_k of slot bus_slot as entry bus_node says.
+' Links the axes of node bus_k of slot bus_slot as entry bus_node says. What
+' the node itself reports (status, identity, I/O) comes from the bus again,
+' since an edited configuration may have moved the node to another entry.
 BusLinkNode:
+    GOSUB BusNodeIdentity
     bus_axes = NODE_AXIS_COUNT(bus_slot, bus_k)
     bus_type = 65
     IF P_NodeAtype(bus_node) >= 1 AND P_NodeAtype(bus_node) <= 3 THEN
