@@ -147,6 +147,30 @@ TEST_F(DefaultProfileMotion, DisabledBusAxisRefusesMotionWithItsCode)
     EXPECT_EQ(code("DATUM(21,35) AXIS(0)"), 2305);
 }
 
+// Axis 6, which the bus program of the shipped profile links to its first
+// drive, is a bus axis: enabled or not, homed by the drive, its alarm
+// cleared, its position seen by the drive's objects.
+TEST_F(DefaultProfileMotion, ADriveAxisOfTheBusProgramHomesOnTheDrive)
+{
+    for (int t = 0; t < 100 && code("?Sys_version") != 0; ++t)
+        link.tick();
+    ASSERT_EQ(ok("?ATYPE(6) AXIS_ADDRESS(6)"), "65 65536\r\n");
+    ok("AXIS_ENABLE(6)=0");
+    EXPECT_EQ(code("MOVE(1) AXIS(6)"), 2302);
+    EXPECT_EQ(code("DATUM(21,35) AXIS(6)"), 2302);
+    ok("AXIS_ENABLE(6)=1\r\nUNITS(6)=100\r\nMOVE(5) AXIS(6)");
+    ASSERT_TRUE(runUntilIdle(6, 5000));
+    ok("SDO_READ(0,0,$6064,0,4,0)");
+    EXPECT_EQ(ok("?TABLE(0) DPOS(6)"), "500 5\r\n");
+    ok("DATUM(21,35) AXIS(6)");
+    ASSERT_TRUE(runUntilIdle(6, 5000));
+    ok("SDO_READ(0,0,$6064,0,4,0)");
+    EXPECT_EQ(ok("?TABLE(0) DPOS(6) MPOS(6)"), "0 0 0\r\n");
+    ok("BASE(6)\r\nDRIVE_CLEAR(0)");
+    // Axis 4 is the module's: no drive to home it.
+    EXPECT_EQ(code("DATUM(21,35) AXIS(4)"), 2305);
+}
+
 // The single-axis panel's homing index 8 (two passes to the Z pulse, forward) as it
 // sends it, on axis 0 of the shipped profile: it must end on a Z pulse.
 TEST_F(DefaultProfileMotion, PanelTwoPassZHomingEndsOnTheIndexPulse)
