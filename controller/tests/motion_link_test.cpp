@@ -158,10 +158,16 @@ TEST_F(DefaultProfileMotion, ADriveAxisOfTheBusProgramHomesOnTheDrive)
     ok("AXIS_ENABLE(6)=0");
     EXPECT_EQ(code("MOVE(1) AXIS(6)"), 2302);
     EXPECT_EQ(code("DATUM(21,35) AXIS(6)"), 2302);
-    ok("AXIS_ENABLE(6)=1\r\nUNITS(6)=100\r\nMOVE(5) AXIS(6)");
+    // 20 units/s of 100 counts, reached after 20 ms at 1000 units/s².
+    ok("AXIS_ENABLE(6)=1\r\nUNITS(6)=100\r\nSPEED(6)=20\r\nACCEL(6)=1000\r\nDECEL(6)=1000");
+    ok("MOVE(5) AXIS(6)");
+    for (int t = 0; t < 100; ++t)
+        link.tick();
+    ok("SDO_READ(0,0,$606C,0,4,0)");
+    EXPECT_EQ(ok("?TABLE(0) MSPEED(6)"), "2000 20\r\n");
     ASSERT_TRUE(runUntilIdle(6, 5000));
-    ok("SDO_READ(0,0,$6064,0,4,0)");
-    EXPECT_EQ(ok("?TABLE(0) DPOS(6)"), "500 5\r\n");
+    ok("SDO_READ(0,0,$6064,0,4,0)\r\nSDO_READ(0,0,$606C,0,4,1)");
+    EXPECT_EQ(ok("?TABLE(0) TABLE(1) DPOS(6)"), "500 0 5\r\n");
     ok("DATUM(21,35) AXIS(6)");
     ASSERT_TRUE(runUntilIdle(6, 5000));
     ok("SDO_READ(0,0,$6064,0,4,0)");
