@@ -17,6 +17,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace korvan::controller::testing {
@@ -169,12 +170,19 @@ TEST_F(ShippedBusProgram, TakesOverTheWrittenConfiguration)
     // third axis it does not have, the RTEX drive is taken out, and a sixth
     // entry names a node slot 1 does not have. The identity fields come
     // back as the nodes report them.
-    ok("P_SetNodeNum = 6\r\nP_SlotNodeNum(1) = 2");
-    ok("P_NodeAxisstart(1) = 7\r\nP_NodeAtype(1) = 2");
-    ok("P_NodeAxisstart(2) = 4\r\nP_NodeAxisnum(2) = 3\r\nP_NodeAtype(2) = 3");
-    ok("P_NodeAxisnum(4) = 0");
-    ok("P_NodeMode(5) = 1\r\nP_NodeAxisstart(5) = 6\r\nP_NodeAxisnum(5) = 1");
-    ok("P_NodeVender(1) = 0\r\nP_NodeIoStart(3) = 0\r\nP_NodeStatus(2) = 0");
+    // Written in the bus panel's own texts.
+    ok("P_SetNodeNum = 6.000000");
+    const std::vector<std::tuple<const char*, int, double>> written{
+        {"P_SlotNodeNum", 1, 2},   {"P_NodeAxisstart", 1, 7}, {"P_NodeAtype", 1, 2},
+        {"P_NodeAxisstart", 2, 4}, {"P_NodeAxisnum", 2, 3},   {"P_NodeAtype", 2, 3},
+        {"P_NodeAxisnum", 4, 0},   {"P_NodeMode", 5, 1},      {"P_NodeAxisstart", 5, 6},
+        {"P_NodeAxisnum", 5, 1},   {"P_NodeVender", 1, 0},    {"P_NodeIoStart", 3, 0},
+        {"P_NodeStatus", 2, 0}};
+    for (const auto& [name, index, number] : written) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%s(%d) =  %f ", name, index, number);
+        ok(text);
+    }
     ASSERT_TRUE(serve(4));
 
     struct Case
