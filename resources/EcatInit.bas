@@ -135,16 +135,23 @@ BusTakeOver:
 ' Links the axes of node bus_k of slot bus_slot as entry bus_node says. What
 ' the node itself reports (status, identity, I/O) comes from the bus again,
 ' since an edited configuration may have moved the node to another entry.
+' The written values are only read: whole numbers, at most the node's axes,
+' so that any value ends the command soon.
 BusLinkNode:
     GOSUB BusNodeIdentity
     bus_axes = NODE_AXIS_COUNT(bus_slot, bus_k)
-    bus_type = 65
-    IF P_NodeAtype(bus_node) >= 1 AND P_NodeAtype(bus_node) <= 3 THEN
-        bus_type = 64 + P_NodeAtype(bus_node)
+    IF P_NodeAxisnum(bus_node) < bus_axes THEN
+        bus_axes = INT(P_NodeAxisnum(bus_node))
     ENDIF
-    FOR bus_j = 0 TO P_NodeAxisnum(bus_node) - 1
-        bus_a = INT(P_NodeAxisstart(bus_node)) + bus_j
-        IF bus_j < bus_axes AND bus_a >= 0 AND bus_a < MAX_AXIS THEN
+    bus_type = 65
+    bus_mode = INT(P_NodeAtype(bus_node))
+    IF bus_mode >= 1 AND bus_mode <= 3 THEN
+        bus_type = 64 + bus_mode
+    ENDIF
+    bus_start = INT(P_NodeAxisstart(bus_node))
+    FOR bus_j = 0 TO bus_axes - 1
+        bus_a = bus_start + bus_j
+        IF bus_a >= 0 AND bus_a < MAX_AXIS THEN
             AXIS_ADDRESS(bus_a) = (bus_slot + 1) * 65536 + bus_k * 256 + bus_j
             ATYPE(bus_a) = bus_type
         ENDIF

@@ -211,6 +211,33 @@ TEST_F(ShippedBusProgram, TakesOverTheWrittenConfiguration)
     EXPECT_EQ(axisLink(7), linked(65, 0, 0, 0));
 }
 
+// The bus panel writes whatever the list holds; the program must still
+// clear the command soon (the panel waits for it without a limit) and keep
+// running.
+TEST_F(ShippedBusProgram, HostileValuesNeitherStallNorStopTheProgram)
+{
+    ASSERT_GT(tickUntilPublished(), 0);
+    const char* const hostile[] = {
+        "P_NodeAxisnum(1) = 1e9", "P_NodeAxisnum(2) = -5",      "P_NodeAtype(1) = 1.5",
+        "P_NodeAtype(2) = -1e9",  "P_NodeAxisstart(1) = 1e300", "P_NodeAxisstart(2) = 6.7",
+        "P_SlotNodeNum(0) = 1e9", "P_SlotNodeNum(1) = -3",      "P_SlotNodeNum(0) = 2.5",
+        "P_NodeAxisnum(1) = 0.5",
+    };
+    for (const char* text : hostile) {
+        ok(text);
+        ok("P_BusCmd = 4");
+        bool cleared = false;
+        for (int t = 0; t < 50 && !cleared; ++t) {
+            tick();
+            cleared = value("P_BusCmd") == 0;
+        }
+        EXPECT_TRUE(cleared) << text;
+        EXPECT_EQ(controller->runState(), 1) << text;
+    }
+    ASSERT_TRUE(serve(10));
+    EXPECT_EQ(problems(), std::vector<std::string>{});
+}
+
 TEST_F(ShippedBusProgram, AssignsAutomaticallyAfterAnyConfiguration)
 {
     ASSERT_GT(tickUntilPublished(), 0);
