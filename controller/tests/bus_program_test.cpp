@@ -4,6 +4,7 @@
 // observed through the P_ variables and the axes, and the same program
 // appended to an axis parameter file as the workbench downloads it.
 #include "bus_configuration_check.h"
+#include "bus_profile.h"
 #include "controller/bus/axis_link.h"
 #include "controller_fixture.h"
 #include "link/krx/krx.h"
@@ -41,20 +42,7 @@ std::string shippedBusProgram()
 // slots: exactly the 8 axes of the controller.
 Profile twoSlotProfile()
 {
-    return parseProfile(R"({
-      "axes": {"virtual": 8, "real": 2},
-      "io": {"inputs": 16, "outputs": 16, "analogInputs": 2, "analogOutputs": 2},
-      "modules": [{"canId": 0, "hardId": 801, "inputs": 16, "outputs": 16, "axes": 2}],
-      "bus": [
-        {"type": "EtherCAT", "nodes": [
-          {"kind": "drive", "vendor": 1647, "device": 1},
-          {"kind": "drive", "vendor": 477, "device": 2, "axes": 2, "status": 3},
-          {"kind": "io", "vendor": 2, "device": 3,
-           "inputs": 8, "outputs": 8, "analogInputs": 2, "analogOutputs": 1}]},
-        {"type": "RTEX", "nodes": [{"kind": "drive", "vendor": 1647, "device": 9}]}],
-      "busProgram": "EcatInit.bas"
-    })",
-                        (sourceDir() / "resources").string());
+    return busProfile("EcatInit.bas", (sourceDir() / "resources").string());
 }
 
 class ShippedBusProgram : public ControllerTest
@@ -137,8 +125,8 @@ TEST_F(ShippedBusProgram, PublishesTheScannedBusBeforeTheVersionProbeAnswers)
     const Row expected[] = {
         {0, -1, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0},
         {1, 0, 1, 4, 1, 0, 1647, 1, 32, 0, 0, 8, 0, 0},
-        {1, 0, 1, 5, 2, 3, 477, 2, 32, 0, 0, 8, 0, 0},
-        {3, 0, 0, -1, 0, 0, 2, 3, 32, 8, 8, 8, 2, 1},
+        {1, 0, 1, 5, 2, 0, 477, 2, 32, 0, 0, 8, 0, 0},
+        {3, 0, 0, -1, 0, 5, 2, 3, 32, 8, 8, 8, 2, 1},
         {2, 0, 1, 7, 1, 0, 1647, 9, 40, 0, 0, 10, 0, 0},
     };
     for (int entry = 0; entry < 5; ++entry)
@@ -177,7 +165,7 @@ TEST_F(ShippedBusProgram, TakesOverTheWrittenConfiguration)
         {"P_NodeAxisstart", 2, 4}, {"P_NodeAxisnum", 2, 3},   {"P_NodeAtype", 2, 3},
         {"P_NodeAxisnum", 4, 0},   {"P_NodeMode", 5, 1},      {"P_NodeAxisstart", 5, 6},
         {"P_NodeAxisnum", 5, 1},   {"P_NodeVender", 1, 0},    {"P_NodeIoStart", 3, 0},
-        {"P_NodeStatus", 2, 0}};
+        {"P_NodeStatus", 3, 0}};
     for (const auto& [name, index, number] : written) {
         char text[96];
         std::snprintf(text, sizeof text, "%s(%d) =  %f ", name, index, number);
@@ -198,7 +186,7 @@ TEST_F(ShippedBusProgram, TakesOverTheWrittenConfiguration)
     };
     for (const Case& c : cases)
         EXPECT_EQ(axisLink(c.axis), c.link) << "axis " << c.axis;
-    EXPECT_EQ(ok("?P_NodeVender(1) P_NodeIoStart(3) P_NodeStatus(2)"), "1647 32 3\r\n");
+    EXPECT_EQ(ok("?P_NodeVender(1) P_NodeIoStart(3) P_NodeStatus(3)"), "1647 32 5\r\n");
     // What was written stays published.
     EXPECT_EQ(ok("?P_SetNodeNum P_NodeAxisstart(1) P_NodeAxisnum(2) P_NodeAxisstart(5)"),
               "6 7 3 6\r\n");

@@ -1,6 +1,7 @@
 // The field bus of the virtual controller: slot and node reports, node
 // channels in the controller's I/O, SDO access with every data type, its
 // errors, and axes linked to drives and expansion modules.
+#include "bus_profile.h"
 #include "controller/bus/axis_link.h"
 #include "controller_fixture.h"
 #include "link/krx/krx.h"
@@ -14,25 +15,6 @@
 
 namespace korvan::controller::testing {
 namespace {
-
-// 16 local inputs keep the module at card 0 (I/O 16..31), so bus channels
-// start at 32 (digital) and 8 (analogue).
-Profile busProfile()
-{
-    return parseProfile(R"({
-      "axes": {"virtual": 8, "real": 2},
-      "io": {"inputs": 16, "outputs": 16, "analogInputs": 2, "analogOutputs": 2},
-      "modules": [{"canId": 0, "hardId": 801, "inputs": 16, "outputs": 16, "axes": 2}],
-      "bus": [
-        {"type": "EtherCAT", "nodes": [
-          {"kind": "drive", "vendor": 1647, "device": 1, "revision": 2, "serial": 11,
-           "addressSwitch": 1},
-          {"kind": "drive", "vendor": 477, "device": 2, "axes": 2},
-          {"kind": "io", "vendor": 2, "device": 3, "addressSwitch": 4, "status": 5,
-           "inputs": 8, "outputs": 8, "analogInputs": 2, "analogOutputs": 1}]},
-        {"type": "RTEX", "nodes": [{"kind": "drive", "vendor": 1647, "device": 9}]}]
-    })");
-}
 
 class Bus : public ControllerTest
 {
