@@ -134,12 +134,16 @@ ProfileLimits MotionEngine::limitsFor(const BufferEntry& entry) const
     if ((p.cornerMode & 8) && entry.geometry.isArc() && p.fullSpRadius > 0 &&
         entry.geometry.radius() < p.fullSpRadius)
         l.speed *= entry.geometry.radius() / p.fullSpRadius;
+    if (entry.speedCap > 0)
+        l.speed = std::min(l.speed, entry.speedCap);
     return l;
 }
 
 double MotionEngine::junctionSpeed(int lead, const BufferEntry& entry) const
 {
     const Axis& a = m_axes[lead];
+    if (entry.kind != EntryKind::Path)
+        return 0;
     if (!a.params.merge || a.owned.size() < 2)
         return entry.endSpeed >= 0 ? entry.endSpeed : 0;
     const BufferEntry& next = a.owned.at(1);
@@ -153,8 +157,7 @@ double MotionEngine::junctionSpeed(int lead, const BufferEntry& entry) const
         v = std::min(v, entry.endSpeed);
     // The next move must be able to stop within its own length.
     const ProfileLimits nl = limitsFor(next);
-    v = std::min(v,
-                 SpeedProfile::stoppableSpeed(next.geometry.length(), nl.decel, nl.srampSeconds));
+    v = std::min(v, SpeedProfile::stoppableSpeed(stoppingRoom(a, 1), nl.decel, nl.srampSeconds));
     if (a.params.cornerMode & 2) {
         const double angle = cornerAngle(entry.geometry.endDirection(),
                                          next.geometry.startDirection(), entry.axisCount);
@@ -208,8 +211,12 @@ void MotionEngine::activate(int lead)
         e.geometry.positionAt(0, queuedStart);
         for (int i = 0; i < e.axisCount; ++i)
             moved = moved || std::abs(queuedStart[i] - start[i]) > 1e-12;
-        if (moved)
+        if (moved && e.cornerBlend) {
+            // The line before the chamfer ended elsewhere (cancelled): go straight on.
+            e.geometry = PathGeometry::lineTo(e.axisCount, start, e.geometry.endPoint());
+        } else if (moved) {
             e.geometry.rebase(start, e.absolute);
+        }
         const ProfileLimits limits = limitsFor(e);
         double v0 = carriedSpeed;
         if (v0 <= 0)
@@ -217,6 +224,27 @@ void MotionEngine::activate(int lead)
         act.profile = SpeedProfile::plan(e.geometry.length(), v0, junctionSpeed(lead, e), limits);
         act.plannedSpeed = limits.speed;
         act.speed = v0;
+        break;
+    }
+    case EntryKind::Cam: {
+        act.origin = a.status.dpos;
+        const ProfileLimits limits = limitsFor(e);
+        const double v0 = std::min(a.params.lspeed, limits.speed);
+        act.profile = SpeedProfile::plan(e.link.distance, v0, 0, limits);
+        act.plannedSpeed = limits.speed;
+        act.speed = v0;
+        break;
+    }
+    case EntryKind::Connect:
+    case EntryKind::CamBox:
+    case EntryKind::MoveLink:
+    case EntryKind::ConnPath: {
+        const int master = e.kind == EntryKind::Connect ? e.number : e.link.master;
+        const Axis& m = m_axes[master];
+        act.origin = a.status.dpos;
+        act.elapsed = e.kind == EntryKind::ConnPath ? m.pathTravelled : m.status.dpos;
+        act.linkStart = m.status.dpos;
+        act.waiting = (e.link.options & link_options::StartAtPosition) != 0;
         break;
     }
     case EntryKind::Velocity:
@@ -235,9 +263,6 @@ void MotionEngine::activate(int lead)
     case EntryKind::Datum:
         startHoming(lead, e);
         break;
-    case EntryKind::Connect:
-        act.elapsed = m_axes[e.number].status.dpos; // last seen master position
-        break;
     case EntryKind::Wait:
         break;
     }
@@ -247,6 +272,10 @@ void MotionEngine::activate(int lead)
         m.status.moveCurmark = e.mark;
         if (e.kind == EntryKind::Path)
             m.status.endmove = e.geometry.endPoint()[i];
+        else if (e.kind == EntryKind::Cam ||
+                 ((e.kind == EntryKind::CamBox || e.kind == EntryKind::MoveLink) &&
+                  !(e.link.options & link_options::Repeat)))
+            m.status.endmove = act.origin + linkedTravel(e, 1);
     }
 }
 
@@ -310,7 +339,8 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
 {
     Axis& a = m_axes[lead];
     Activity& act = a.activity;
-    const double length = entry.geometry.length();
+    const double length = entryLength(entry);
+    const double sBefore = act.s;
     if (act.stopping || act.paused) {
         // Stops and pauses ramp down along the path; a pause re-plans on resume.
         const double rate = act.stopping ? act.stopRate : decelOf(lead);
@@ -335,10 +365,8 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
         act.speed = act.profile.speedAt(act.t);
     }
     const double s = act.s;
-    AxisVector pos{};
-    entry.geometry.positionAt(s, pos);
-    for (int i = 0; i < entry.axisCount; ++i)
-        m_axes[entry.axes[i]].status.dpos = pos[i];
+    placeAxes(lead, entry, s);
+    addPathTravel(entry, s - sBefore);
     const bool done = s >= length || (act.stopping && act.speed <= 0);
     if (!done)
         return;
@@ -351,13 +379,11 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
         Activity& next = m_axes[lead].activity;
         if (m_axes[lead].owned.front().kind == EntryKind::Path && overshoot > 0) {
             next.t = overshoot;
-            BufferEntry& ne = m_axes[lead].owned.front();
+            const BufferEntry& ne = m_axes[lead].owned.front();
             next.s = next.profile.positionAt(next.t);
             next.speed = next.profile.speedAt(next.t);
-            AxisVector p{};
-            ne.geometry.positionAt(next.s, p);
-            for (int i = 0; i < ne.axisCount; ++i)
-                m_axes[ne.axes[i]].status.dpos = p[i];
+            placeAxes(lead, ne, next.s);
+            addPathTravel(ne, next.s);
         }
     } else {
         m_axes[lead].activity.speed = 0;
@@ -383,18 +409,31 @@ void MotionEngine::advanceVelocity(int lead, BufferEntry& entry)
     }
 }
 
-void MotionEngine::applyConnect(int lead, const BufferEntry& entry)
+double MotionEngine::entryLength(const BufferEntry& entry) const
 {
-    Axis& a = m_axes[lead];
-    const double master = m_axes[entry.number].status.dpos;
-    const double delta = master - a.activity.elapsed;
-    a.activity.elapsed = master;
-    if (a.activity.stopping) {
-        finish(lead);
-        a.activity.speed = 0;
+    return entry.kind == EntryKind::Cam ? entry.link.distance : entry.geometry.length();
+}
+
+void MotionEngine::placeAxes(int lead, const BufferEntry& entry, double s)
+{
+    if (entry.kind == EntryKind::Cam) {
+        const double length = entryLength(entry);
+        const double p = s >= length ? 1 : s / length;
+        m_axes[lead].status.dpos = m_axes[lead].activity.origin + linkedTravel(entry, p);
         return;
     }
-    a.status.dpos += entry.value * delta;
+    AxisVector pos{};
+    entry.geometry.positionAt(s, pos);
+    for (int i = 0; i < entry.axisCount; ++i)
+        m_axes[entry.axes[i]].status.dpos = pos[i];
+}
+
+void MotionEngine::addPathTravel(const BufferEntry& entry, double ds)
+{
+    if (entry.kind != EntryKind::Path)
+        return;
+    for (int i = 0; i < entry.axisCount; ++i)
+        m_axes[entry.axes[i]].pathTravelled += ds;
 }
 
 void MotionEngine::advance(int lead)
@@ -409,13 +448,17 @@ void MotionEngine::advance(int lead)
         BufferEntry& e = a.owned.front();
         switch (e.kind) {
         case EntryKind::Path:
+        case EntryKind::Cam:
             advancePath(lead, e);
             return;
         case EntryKind::Velocity:
             advanceVelocity(lead, e);
             return;
         case EntryKind::Connect:
-            applyConnect(lead, e);
+        case EntryKind::CamBox:
+        case EntryKind::MoveLink:
+        case EntryKind::ConnPath:
+            advanceLinked(lead, e);
             return;
         case EntryKind::Datum: {
             const AxisSignals before = a.signals;
