@@ -18,13 +18,55 @@ constexpr double kShortestChamfer = 1e-9;
 
 MotionResult MotionEngine::pushLine(BufferEntry& entry)
 {
-    BufferEntry blend;
-    if (prepareCornerBlend(entry, blend)) {
-        // Room for both entries was checked before anything changed.
-        if (const MotionResult r = push(blend); r != MotionResult::Ok)
-            return r;
+    const int lead = entry.axes[0];
+    Axis& a = m_axes[lead];
+    // What a chamfer changes, to put back if the running path cannot take it.
+    const int ownedBefore = a.owned.size();
+    const BufferEntry* prev = ownedBefore > 0 ? &a.owned.at(ownedBefore - 1) : nullptr;
+    const PathGeometry prevGeometry = prev ? prev->geometry : PathGeometry{};
+    const PathGeometry nextGeometry = entry.geometry;
+    AxisVector endmove{};
+    AxisVector endmoveBuffer{};
+    for (int i = 0; i < entry.axisCount; ++i) {
+        endmove[i] = m_axes[entry.axes[i]].status.endmove;
+        endmoveBuffer[i] = m_axes[entry.axes[i]].status.endmoveBuffer;
     }
+    BufferEntry blend;
+    if (!prepareCornerBlend(entry, blend))
+        return push(entry);
+    // Room for both entries was checked before anything changed.
+    if (const MotionResult r = push(blend); r != MotionResult::Ok)
+        return r;
+    if (const MotionResult r = push(entry); r != MotionResult::Ok)
+        return r;
+    if (runningPathCanKeepUp(lead))
+        return MotionResult::Ok;
+    // Too late for this corner: take both entries out and queue the line as it came.
+    a.owned.truncate(ownedBefore);
+    for (int i = 0; i < entry.axisCount; ++i) {
+        Axis& m = m_axes[entry.axes[i]];
+        m.refs.truncate(m.refs.size() - 2);
+        m.status.endmove = endmove[i];
+        m.status.endmoveBuffer = endmoveBuffer[i];
+    }
+    a.owned.at(ownedBefore - 1).geometry = prevGeometry;
+    entry.geometry = nextGeometry;
     return push(entry);
+}
+
+bool MotionEngine::runningPathCanKeepUp(int lead) const
+{
+    const Axis& a = m_axes[lead];
+    const Activity& act = a.activity;
+    if (!act.active || a.owned.empty() || a.owned.front().kind != EntryKind::Path)
+        return true;
+    const BufferEntry& running = a.owned.front();
+    const double end = junctionSpeed(lead);
+    if (act.speed <= end)
+        return true;
+    const ProfileLimits l = limitsFor(running);
+    const double room = entryLength(running) - act.s;
+    return SpeedProfile::rampDistance(act.speed, end, l.decel, l.srampSeconds) <= room + 1e-12;
 }
 
 bool MotionEngine::prepareCornerBlend(BufferEntry& next, BufferEntry& blend)
@@ -51,12 +93,11 @@ bool MotionEngine::prepareCornerBlend(BufferEntry& next, BufferEntry& blend)
             return false;
     }
     const int n = next.axisCount;
-    const double rampSeconds = p.sramp / 1000;
     double distance = std::min({p.zsmooth, prev.geometry.length() / 2, next.geometry.length() / 2});
     if (prevRunning) {
-        // The running line must still be able to stop before its new end.
+        // The running line must keep the room to brake before its new end.
         const double braking =
-            SpeedProfile::rampDistance(a.activity.speed, 0, decelOf(lead), rampSeconds);
+            SpeedProfile::rampDistance(a.activity.speed, 0, decelOf(lead), p.sramp / 1000);
         distance = std::min(distance, prev.geometry.length() - a.activity.s - braking);
     }
     if (!(distance > kShortestChamfer))
@@ -67,13 +108,10 @@ bool MotionEngine::prepareCornerBlend(BufferEntry& next, BufferEntry& blend)
     PathGeometry arc;
     if (!PathGeometry::cornerBlend(n, corner, inDir, outDir, distance, arc))
         return false;
-    // One speed along the arc: within the acceleration its curvature asks for, and slow
-    // enough for the line after it to stop in.
+    // One speed along the arc, at which its curvature asks for no more than ACCEL and
+    // DECEL allow.
     const double rate = std::min(p.accel, decelOf(lead));
-    const double trimmedNext = next.geometry.length() - distance;
-    const double cap =
-        std::min(std::sqrt(std::max(0.0, rate) * arc.radius()),
-                 SpeedProfile::stoppableSpeed(trimmedNext, decelOf(lead), rampSeconds));
+    const double cap = std::sqrt(std::max(0.0, rate) * arc.radius());
     if (!(cap > 0))
         return false;
 
@@ -104,16 +142,6 @@ bool MotionEngine::prepareCornerBlend(BufferEntry& next, BufferEntry& blend)
     blend.speed = next.speed;
     blend.speedCap = cap;
     return true;
-}
-
-double MotionEngine::stoppingRoom(const Axis& lead, int k) const
-{
-    // A chamfer and the line after it are one stretch of path: a stop may use both.
-    const BufferEntry& e = lead.owned.at(k);
-    double room = entryLength(e);
-    if (e.cornerBlend && k + 1 < lead.owned.size())
-        room += entryLength(lead.owned.at(k + 1));
-    return room;
 }
 
 } // namespace korvan::motion

@@ -68,10 +68,10 @@ MotionResult MotionEngine::push(BufferEntry& entry)
             a.status.endmoveBuffer = a.status.dpos;
     }
     leadAxis.owned.push(entry);
-    // A path running alone planned to stop at its end; with MERGE it may now run on into
-    // the move just queued.
+    // The running path planned its end for what was queued then; with MERGE it may now
+    // run on into the moves queued since.
     Activity& act = leadAxis.activity;
-    if (act.active && !act.stopping && leadAxis.params.merge && leadAxis.owned.size() == 2 &&
+    if (act.active && !act.stopping && leadAxis.params.merge &&
         leadAxis.owned.front().kind == EntryKind::Path)
         act.replan = true;
     return MotionResult::Ok;

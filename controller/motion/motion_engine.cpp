@@ -139,28 +139,28 @@ ProfileLimits MotionEngine::limitsFor(const BufferEntry& entry) const
     return l;
 }
 
-double MotionEngine::junctionSpeed(int lead, const BufferEntry& entry) const
+double MotionEngine::cornerSpeed(const Axis& a, int k) const
 {
-    const Axis& a = m_axes[lead];
+    const BufferEntry& entry = a.owned.at(k);
     if (entry.kind != EntryKind::Path)
         return 0;
-    if (!a.params.merge || a.owned.size() < 2)
+    if (!a.params.merge || k + 1 >= a.owned.size())
         return entry.endSpeed >= 0 ? entry.endSpeed : 0;
-    const BufferEntry& next = a.owned.at(1);
+    const BufferEntry& next = a.owned.at(k + 1);
     if (next.kind != EntryKind::Path || next.axisCount != entry.axisCount)
         return 0;
     for (int i = 0; i < entry.axisCount; ++i)
         if (next.axes[i] != entry.axes[i])
             return 0;
+    const double angle =
+        cornerAngle(entry.geometry.endDirection(), next.geometry.startDirection(), entry.axisCount);
+    // Turning straight back cannot be blended at any speed.
+    if (angle > std::numbers::pi - kStraightOn)
+        return 0;
     double v = std::min(limitsFor(entry).speed, limitsFor(next).speed);
     if (entry.endSpeed >= 0)
         v = std::min(v, entry.endSpeed);
-    // The next move must be able to stop within its own length.
-    const ProfileLimits nl = limitsFor(next);
-    v = std::min(v, SpeedProfile::stoppableSpeed(stoppingRoom(a, 1), nl.decel, nl.srampSeconds));
     if (a.params.cornerMode & 2) {
-        const double angle = cornerAngle(entry.geometry.endDirection(),
-                                         next.geometry.startDirection(), entry.axisCount);
         const double start = a.params.decelAngle;
         const double stop = a.params.stopAngle;
         if (angle >= stop)
@@ -169,6 +169,30 @@ double MotionEngine::junctionSpeed(int lead, const BufferEntry& entry) const
             v *= (stop - angle) / (stop - start);
     }
     return v;
+}
+
+double MotionEngine::junctionSpeed(int lead) const
+{
+    // Look ahead along the moves that blend into one another, up to the first that must
+    // stop (or the end of the buffer), then back: each move may start no faster than it
+    // can slow down from to keep the speed its end allows. A chamfer keeps one speed.
+    const Axis& a = m_axes[lead];
+    int last = 0;
+    while (last + 1 < a.owned.size() && cornerSpeed(a, last) > 0)
+        ++last;
+    double limit = cornerSpeed(a, last);
+    for (int j = last; j > 0; --j) {
+        const BufferEntry& e = a.owned.at(j);
+        const ProfileLimits l = limitsFor(e);
+        // A hair less than the whole length, so that rounding never leaves the plan
+        // short of room.
+        const double start = e.cornerBlend
+                                 ? limit
+                                 : SpeedProfile::reachableSpeed(limit, entryLength(e) * (1 - 1e-9),
+                                                                l.decel, l.srampSeconds);
+        limit = std::min(cornerSpeed(a, j - 1), start);
+    }
+    return limit;
 }
 
 AxisVector MotionEngine::startOf(const BufferEntry& entry) const
@@ -221,7 +245,10 @@ void MotionEngine::activate(int lead)
         double v0 = carriedSpeed;
         if (v0 <= 0)
             v0 = e.startSpeed >= 0 ? e.startSpeed : std::min(a.params.lspeed, limits.speed);
-        act.profile = SpeedProfile::plan(e.geometry.length(), v0, junctionSpeed(lead, e), limits);
+        ProfileLimits run = limits;
+        if (e.cornerBlend && v0 > 0)
+            run.speed = std::min(run.speed, v0); // a chamfer runs at the speed it enters with
+        act.profile = SpeedProfile::plan(e.geometry.length(), v0, junctionSpeed(lead), run);
         act.plannedSpeed = limits.speed;
         act.speed = v0;
         break;
@@ -354,7 +381,7 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
             act.replan = true;
         if (act.replan) {
             act.plannedSpeed = limitsFor(entry).speed;
-            act.profile = SpeedProfile::plan(length - act.s, act.speed, junctionSpeed(lead, entry),
+            act.profile = SpeedProfile::plan(length - act.s, act.speed, junctionSpeed(lead),
                                              limitsFor(entry));
             act.t = 0;
             act.offset = act.s;
@@ -370,24 +397,29 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
     const bool done = s >= length || (act.stopping && act.speed <= 0);
     if (!done)
         return;
-    const double overshoot = act.t - act.profile.duration();
-    const bool blends = !act.stopping && act.speed > 0;
+    double overshoot = act.t - act.profile.duration();
+    bool blends = !act.stopping && act.speed > 0;
     finish(lead);
-    if (blends && entryReady(lead)) {
-        // Continue into the next move within this tick, without losing time.
+    // Continue into the next moves within this tick, without losing time; a move shorter
+    // than what is left of the tick is passed through.
+    for (int guard = 0; blends && entryReady(lead) && guard < kBufferDepth; ++guard) {
         activate(lead);
         Activity& next = m_axes[lead].activity;
-        if (m_axes[lead].owned.front().kind == EntryKind::Path && overshoot > 0) {
-            next.t = overshoot;
-            const BufferEntry& ne = m_axes[lead].owned.front();
-            next.s = next.profile.positionAt(next.t);
-            next.speed = next.profile.speedAt(next.t);
-            placeAxes(lead, ne, next.s);
-            addPathTravel(ne, next.s);
-        }
-    } else {
-        m_axes[lead].activity.speed = 0;
+        const BufferEntry& ne = m_axes[lead].owned.front();
+        if (ne.kind != EntryKind::Path || !(overshoot > 0))
+            return;
+        next.t = overshoot;
+        next.s = next.profile.positionAt(next.t);
+        next.speed = next.profile.speedAt(next.t);
+        placeAxes(lead, ne, next.s);
+        addPathTravel(ne, next.s);
+        if (next.t < next.profile.duration())
+            return;
+        overshoot = next.t - next.profile.duration();
+        blends = next.speed > 0;
+        finish(lead);
     }
+    m_axes[lead].activity.speed = 0;
 }
 
 void MotionEngine::advanceVelocity(int lead, BufferEntry& entry)

@@ -429,8 +429,9 @@ private:
     // Trims the line queued last and the new one by the chamfer distance and fills blend
     // with the arc between them; false (nothing changed) when no chamfer applies.
     bool prepareCornerBlend(BufferEntry& next, BufferEntry& blend);
-    // Path length the entry at position k of the lead's buffer has to stop in.
-    double stoppingRoom(const Axis& lead, int k) const;
+    // True when the running path of the lead can still slow down to the speed its end
+    // now allows.
+    bool runningPathCanKeepUp(int lead) const;
     MotionResult checkLink(int axis, int master, int options) const;
     MotionResult checkTableRange(int first, int last) const;
     // TABLE profile first..last at fraction p (0..1), by linear interpolation.
@@ -453,7 +454,11 @@ private:
     void advancePath(int lead, BufferEntry& entry);
     void advanceVelocity(int lead, BufferEntry& entry);
     void finish(int lead);
-    double junctionSpeed(int lead, const BufferEntry& entry) const;
+    // Speed at the corner between the entries at positions k and k+1 of the lead's buffer
+    // as MERGE, CORNER_MODE and the speeds of both allow; 0 where they do not blend.
+    double cornerSpeed(const Axis& a, int k) const;
+    // Speed at which the running entry of the lead may end.
+    double junctionSpeed(int lead) const;
     double pathSpeed(const BufferEntry& entry) const;
     ProfileLimits limitsFor(const BufferEntry& entry) const;
     double decelOf(int axis) const;

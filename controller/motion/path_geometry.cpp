@@ -231,11 +231,11 @@ MotionResult PathGeometry::ellipse(int axisCount, const AxisVector& start, const
 bool PathGeometry::cornerBlend(int axisCount, const AxisVector& corner, const AxisVector& inDir,
                                const AxisVector& outDir, double distance, PathGeometry& out)
 {
-    // The turn angle between the two directions; nearly straight or nearly reversing
-    // corners get no blend (the arc would be endless or have no radius).
+    // The turn angle between the two directions; straight or reversing corners get no
+    // blend (the arc would be endless or have no radius).
     const double cosTurn = std::clamp(dotN(inDir, outDir, axisCount), -1.0, 1.0);
     const double turn = std::acos(cosTurn);
-    if (!(distance > 0) || turn < 1e-6 || turn > std::numbers::pi - 1e-3)
+    if (!(distance > 0) || turn < kStraightOn || turn > std::numbers::pi - kStraightOn)
         return false;
     // Unit normal in the plane of both directions, pointing into the turn.
     AxisVector normal{};

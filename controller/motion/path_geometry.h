@@ -13,6 +13,9 @@
 namespace korvan::motion {
 
 inline constexpr int kMaxPathAxes = 6;
+// Turn angle (radians) under which two directions count as running straight on, and
+// within which of a half turn they count as turning straight back.
+inline constexpr double kStraightOn = 1e-6;
 
 using AxisVector = std::array<double, kMaxPathAxes>;
 

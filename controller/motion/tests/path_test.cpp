@@ -141,6 +141,44 @@ TEST(Path, MergeBlendsCollinearLinesWithoutStopping)
     }
 }
 
+TEST(Path, MergeRunsOnIntoAMoveQueuedWhileTheFirstRuns)
+{
+    // The teach runner queues one segment per 100 ms: the running move must re-plan its
+    // end when the next arrives instead of stopping as planned when it ran alone.
+    MotionEngine e = makeEngine();
+    e.parameters(0).merge = 1;
+    const int base[] = {0};
+    const double d[] = {50};
+    ASSERT_EQ(e.move(base, d), MotionResult::Ok);
+    runTicks(e, 100);
+    ASSERT_EQ(e.move(base, d), MotionResult::Ok);
+    const PathTrace trace = tracePath(e, base);
+    double slowest = 1e9;
+    for (std::size_t i = 60; i + 100 < trace.points.size(); ++i)
+        slowest = std::min(slowest, trace.speed(i));
+    EXPECT_NEAR(slowest, 100, 1e-6);
+    EXPECT_LE(trace.maxPathAcceleration(), 1000 * (1 + 1e-6));
+    EXPECT_EQ(e.status(0).dpos, 100);
+}
+
+TEST(Path, MergeStopsWhereTheNextMoveTurnsStraightBack)
+{
+    MotionEngine e = makeEngine();
+    e.parameters(0).merge = 1;
+    const int base[] = {0};
+    const double there[] = {50};
+    const double back[] = {-50};
+    ASSERT_EQ(e.move(base, there), MotionResult::Ok);
+    ASSERT_EQ(e.move(base, back), MotionResult::Ok);
+    const PathTrace trace = tracePath(e, base);
+    EXPECT_LE(trace.maxPathAcceleration(), 1000 * (1 + 1e-6));
+    double furthest = 0;
+    for (const auto& p : trace.points)
+        furthest = std::max(furthest, p[0]);
+    EXPECT_EQ(furthest, 50);
+    EXPECT_EQ(e.status(0).dpos, 0);
+}
+
 TEST(Path, CornerModeStopsAtSharpCorners)
 {
     MotionEngine e = makeEngine();
