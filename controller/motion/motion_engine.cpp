@@ -267,10 +267,12 @@ void MotionEngine::activate(int lead)
     case EntryKind::MoveLink:
     case EntryKind::ConnPath: {
         const int master = e.kind == EntryKind::Connect ? e.number : e.link.master;
+        // The link takes in the master's movement of this whole tick, whether the master
+        // has had its turn in it yet or not.
         const Axis& m = m_axes[master];
         act.origin = a.status.dpos;
-        act.elapsed = e.kind == EntryKind::ConnPath ? m.pathTravelled : m.status.dpos;
-        act.linkStart = m.status.dpos;
+        act.elapsed = e.kind == EntryKind::ConnPath ? m.prevPathTravelled : m.prevDpos;
+        act.linkStart = m.prevDpos;
         act.waiting = (e.link.options & link_options::StartAtPosition) != 0;
         break;
     }
@@ -435,6 +437,7 @@ void MotionEngine::advanceVelocity(int lead, BufferEntry& entry)
         v1 = std::max(target, v0 - (act.stopping ? act.stopRate : decelOf(lead)) * m_period);
     act.speed = v1;
     a.status.dpos += entry.direction * (v0 + v1) / 2 * m_period;
+    a.pathTravelled += (v0 + v1) / 2 * m_period;
     if (act.stopping && v1 <= 0) {
         finish(lead);
         a.activity.speed = 0;
@@ -529,6 +532,7 @@ void MotionEngine::tick()
     for (int i = 0; i < n; ++i) {
         m_axes[i].prevDpos = m_axes[i].status.dpos;
         m_axes[i].prevMpos = m_axes[i].status.mpos;
+        m_axes[i].prevPathTravelled = m_axes[i].pathTravelled;
     }
     for (int i = 0; i < n; ++i)
         advance(i);

@@ -367,7 +367,7 @@ public:
     MotionResult moveLink(int axis, double distance, double linkDistance, double accelDistance,
                           double decelDistance, int master, int options, double linkPosition);
     // CONNPATH(ratio, master): the axis moves ratio times the path length covered by the
-    // interpolated moves the master takes part in, until CANCEL.
+    // moves the master takes part in (interpolated paths and VMOVE), until CANCEL.
     MotionResult connPath(int axis, double ratio, int master);
     // ADDAX(source) AXIS(axis): the source axis's demand moves are added to the axis;
     // a negative source ends it.
@@ -412,6 +412,7 @@ private:
         int addSource = -1;        // ADDAX
         AxisVector bufferedEnd{};  // unused for non-lead axes
         double pathTravelled = 0;  // path length covered by the moves it takes part in
+        double prevPathTravelled = 0;
     };
 
     MotionResult checkBase(std::span<const int> base) const;
