@@ -11,7 +11,7 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 // How far (relative) a point may lie off the ellipse and still count as on it: the
 // command texts carry six decimals.
 constexpr double kOnEllipseTolerance = 1e-3;
-constexpr int kNewtonSteps = 6;
+constexpr int kSearchSteps = 60;
 
 // Eight-point Gauss-Legendre rule on [-1, 1].
 constexpr std::array<double, 4> kNodes{0.1834346424956498, 0.5255324099163290, 0.7966664774136267,
@@ -87,12 +87,18 @@ double EllipseArc::speed(double u) const
 
 double EllipseArc::lengthBetween(double u0, double u1) const
 {
-    const double half = (u1 - u0) / 2;
-    const double mid = (u0 + u1) / 2;
+    constexpr double kLongestPiece = 1.0 / (kIntervals * kPieces);
+    const int pieces =
+        std::max(1, static_cast<int>(std::ceil(std::abs(u1 - u0) / kLongestPiece - 1e-9)));
+    const double width = (u1 - u0) / pieces;
     double sum = 0;
-    for (std::size_t i = 0; i < kNodes.size(); ++i)
-        sum += kWeights[i] * (speed(mid - half * kNodes[i]) + speed(mid + half * kNodes[i]));
-    return sum * half;
+    for (int p = 0; p < pieces; ++p) {
+        const double mid = u0 + width * (p + 0.5);
+        for (std::size_t i = 0; i < kNodes.size(); ++i)
+            sum += kWeights[i] *
+                   (speed(mid - width / 2 * kNodes[i]) + speed(mid + width / 2 * kNodes[i]));
+    }
+    return sum * width / 2;
 }
 
 EllipseArc::Point EllipseArc::pointAt(double s) const
@@ -101,21 +107,35 @@ EllipseArc::Point EllipseArc::pointAt(double s) const
         return pointAtParameter(0);
     if (s >= length())
         return pointAtParameter(1);
-    // The table step holding s, then Newton's method on the length within the step.
+    // The table step holding s; the search starts at its beginning, or at the last point
+    // solved when that lies between.
     const auto it = std::upper_bound(m_cumulative.begin(), m_cumulative.end(), s);
     const int k = std::clamp(static_cast<int>(it - m_cumulative.begin()) - 1, 0, kIntervals - 1);
-    const double u0 = double(k) / kIntervals;
-    const double u1 = double(k + 1) / kIntervals;
-    const double stepLength = m_cumulative[k + 1] - m_cumulative[k];
-    const double wanted = s - m_cumulative[k];
-    double u = stepLength > 0 ? u0 + (u1 - u0) * wanted / stepLength : u0;
-    for (int i = 0; i < kNewtonSteps; ++i) {
-        const double error = lengthBetween(u0, u) - wanted;
-        const double v = speed(u);
-        if (v <= 0 || std::abs(error) <= 1e-13 * (1 + length()))
-            break;
-        u = std::clamp(u - error / v, u0, u1);
+    double u0 = double(k) / kIntervals;
+    double s0 = m_cumulative[k];
+    if (m_lastS >= s0 && m_lastS <= s) {
+        u0 = m_lastU;
+        s0 = m_lastS;
     }
+    // Newton's method on the length from u0, kept inside a bracket that is halved
+    // whenever a step would leave it.
+    double lo = u0;
+    double hi = double(k + 1) / kIntervals;
+    const double wanted = s - s0;
+    const double v0 = speed(u0);
+    double u = std::clamp(v0 > 0 ? u0 + wanted / v0 : (lo + hi) / 2, lo, hi);
+    const double tolerance = 1e-13 * (1 + length());
+    for (int i = 0; i < kSearchSteps; ++i) {
+        const double error = lengthBetween(u0, u) - wanted;
+        if (std::abs(error) <= tolerance)
+            break;
+        (error < 0 ? lo : hi) = u;
+        const double v = speed(u);
+        const double next = v > 0 ? u - error / v : lo;
+        u = next > lo && next < hi ? next : (lo + hi) / 2;
+    }
+    m_lastS = s;
+    m_lastU = u;
     return pointAtParameter(u);
 }
 

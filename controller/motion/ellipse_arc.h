@@ -23,7 +23,9 @@ public:
                              bool clockwise, bool fullTurn, EllipseArc& out);
 
     double length() const { return m_cumulative[kIntervals]; }
-    // Point relative to the centre at arc length s (0..length()).
+    // Point relative to the centre at arc length s (0..length()). A move asks for a point
+    // a little further on every tick, so the last point solved is kept as the start of
+    // the next search.
     Point pointAt(double s) const;
     // Unit tangent at the start and at the end.
     Point startDirection() const { return unit(derivative(0)); }
@@ -33,11 +35,15 @@ public:
 
 private:
     static constexpr int kIntervals = 32;
+    // Quadrature pieces per table step: short enough for flat ellipses, whose speed
+    // along the parameter changes sharply near the ends of the long axis.
+    static constexpr int kPieces = 32;
 
     Point pointAtParameter(double u) const;
     Point derivative(double u) const;
     double speed(double u) const;
-    // Length between parameters u0 and u1 by Gauss-Legendre quadrature.
+    // Length between parameters u0 and u1 by Gauss-Legendre quadrature over pieces no
+    // longer than a table step's kPieces-th part.
     double lengthBetween(double u0, double u1) const;
     static Point unit(const Point& p);
 
@@ -48,6 +54,8 @@ private:
     double m_rho0 = 1;  // radial scale at the start and at the end
     double m_rho1 = 1;
     std::array<double, kIntervals + 1> m_cumulative{};
+    mutable double m_lastS = -1; // the last point solved, by length and parameter
+    mutable double m_lastU = 0;
 };
 
 } // namespace korvan::motion
