@@ -12,7 +12,9 @@
 namespace korvan::motion {
 
 namespace {
-BufferEntry linkedEntry(int axis, EntryKind kind, MoveType type)
+// An entry of the slave axis, linked to a master (none for CAM).
+BufferEntry linkedEntry(int axis, EntryKind kind, MoveType type, int master = -1, int options = 0,
+                        double linkPosition = 0)
 {
     BufferEntry e;
     e.kind = kind;
@@ -20,6 +22,9 @@ BufferEntry linkedEntry(int axis, EntryKind kind, MoveType type)
     e.bufferType = BufferType::Line;
     e.axisCount = 1;
     e.axes[0] = axis;
+    e.link.master = master;
+    e.link.options = options;
+    e.link.linkPosition = linkPosition;
     return e;
 }
 
@@ -112,14 +117,12 @@ MotionResult MotionEngine::camBox(int axis, int first, int last, double multipli
         return r;
     if (!finite({multiplier, linkDistance, linkPosition}) || linkDistance == 0)
         return MotionResult::BadArgument;
-    BufferEntry e = linkedEntry(axis, EntryKind::CamBox, MoveType::CamBox);
+    BufferEntry e =
+        linkedEntry(axis, EntryKind::CamBox, MoveType::CamBox, master, options, linkPosition);
     e.link.first = first;
     e.link.last = last;
     e.link.scale = multiplier;
     e.link.distance = linkDistance;
-    e.link.master = master;
-    e.link.options = options;
-    e.link.linkPosition = linkPosition;
     e.link.travel = linkedTravel(e, 1);
     return push(e);
 }
@@ -134,14 +137,12 @@ MotionResult MotionEngine::moveLink(int axis, double distance, double linkDistan
         linkDistance == 0 || accelDistance < 0 || decelDistance < 0 ||
         accelDistance + decelDistance > std::abs(linkDistance))
         return MotionResult::BadArgument;
-    BufferEntry e = linkedEntry(axis, EntryKind::MoveLink, MoveType::MoveLink);
+    BufferEntry e =
+        linkedEntry(axis, EntryKind::MoveLink, MoveType::MoveLink, master, options, linkPosition);
     e.link.scale = distance;
     e.link.distance = linkDistance;
     e.link.accelDistance = accelDistance;
     e.link.decelDistance = decelDistance;
-    e.link.master = master;
-    e.link.options = options;
-    e.link.linkPosition = linkPosition;
     e.link.travel = distance;
     return push(e);
 }
@@ -152,9 +153,8 @@ MotionResult MotionEngine::connPath(int axis, double ratio, int master)
         return r;
     if (!std::isfinite(ratio))
         return MotionResult::BadArgument;
-    BufferEntry e = linkedEntry(axis, EntryKind::ConnPath, MoveType::ConnPath);
+    BufferEntry e = linkedEntry(axis, EntryKind::ConnPath, MoveType::ConnPath, master);
     e.link.scale = ratio;
-    e.link.master = master;
     return push(e);
 }
 
