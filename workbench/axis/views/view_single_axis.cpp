@@ -234,9 +234,9 @@ void View_SingleAxis::ShowAxis(int sourceKind, int sourceNumber, int axis)
 {
     m_sourceKind = sourceKind;
     m_sourceNumber = sourceNumber;
-    const int slot = m_environment.currentSlot();
-    const int language = m_environment.language();
-    m_logic.activate(port(), slot, axis, language);
+    m_logic.activate(port(), m_environment.currentSlot(), axis, m_environment.language());
+    // The logic keeps the slot within the panel memory's 30 rows.
+    const int slot = m_logic.slot();
     QTimer::singleShot(1, this, [this] { runTimer(2); });
     buildStatusList();
     for (int id : {1094, 1095, 1096, 1097, 1181})
