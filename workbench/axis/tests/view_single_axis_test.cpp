@@ -1,19 +1,23 @@
 #include "workbench/axis/views/view_single_axis.h"
 
+#include "platform/core/private_profile.h"
 #include "platform/ui/message_box.h"
 #include "workbench/axis/tests/fake_axis_port.h"
 #include "workbench/axis/views/program_hardware_defaults.h"
 #include "workbench/axis/views/single_axis_form.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QtTest>
 
 #include <algorithm>
+#include <optional>
 
 using namespace korvan::axis;
 using korvan::axis::testing::FakeAxisPort;
@@ -32,6 +36,9 @@ public:
     {
         if (section != "SingleAxis")
             return "NULL";
+        if (languageFile)
+            return QString::fromStdString(
+                languageFile->readString(section.toStdString(), key.toStdString(), "NULL"));
         return key == "IDC_HOME_START" ? QStringLiteral("启动回零") : captions.value(key, "NULL");
     }
 
@@ -40,7 +47,22 @@ public:
     int languageFlag = 1;
     int link = 2;
     QMap<QString, QString> captions;
+    std::optional<korvan::platform::PrivateProfile> languageFile;
 };
+
+// The width a control needs to show its whole caption.
+int NeededWidth(QWidget* control)
+{
+    if (auto* label = qobject_cast<QLabel*>(control))
+        return label->fontMetrics().horizontalAdvance(label->text());
+    if (auto* group = qobject_cast<QGroupBox*>(control))
+        return group->fontMetrics().horizontalAdvance(group->title());
+    if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control))
+        return control->sizeHint().width();
+    if (auto* button = qobject_cast<QPushButton*>(control))
+        return button->fontMetrics().horizontalAdvance(button->text()) + 2; // the bevel
+    return 0;
+}
 
 } // namespace
 
@@ -82,6 +104,48 @@ private slots:
         m_view->runTimer(2);
         QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1140))->text(), QString("-1"));
         QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1139))->text(), QString("4"));
+    }
+
+    // Each language file's captions, and the captions the panel sets itself,
+    // fit their controls: a clipped caption hides what a lamp or a field is.
+    void captionsOfBothLanguagesFitTheirControls_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Chinese") << 1 << "kLang0.ini";
+        QTest::newRow("English") << 0 << "kLang1.ini";
+    }
+    void captionsOfBothLanguagesFitTheirControls()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, file);
+        m_env->languageFlag = language;
+        m_env->languageFile.emplace(qEnvironmentVariable("KORVAN_SOURCE_DIR").toStdString() +
+                                    "/resources/" + file.toStdString());
+        m_view->ShowAxis(3, 0, 0);
+        // Both captions of the toggles: jog and step, single and loop latch.
+        for (int id : {1184, 1172})
+            qobject_cast<QCheckBox*>(m_view->control(id))->click();
+        QStringList clipped;
+        auto check = [&] {
+            for (const FormControl& c : kSingleAxisForm) {
+                QWidget* control = m_view->control(c.id);
+                if (NeededWidth(control) > control->width())
+                    clipped << QString("%1 \"%2\" needs %3 of %4 px")
+                                   .arg(c.id)
+                                   .arg(control->property("text").toString() +
+                                        control->property("title").toString())
+                                   .arg(NeededWidth(control))
+                                   .arg(control->width());
+            }
+        };
+        check();
+        for (int id : {1184, 1172})
+            qobject_cast<QCheckBox*>(m_view->control(id))->click();
+        check();
+        clipped.removeDuplicates();
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join("; ")));
+        QVERIFY(m_env->caption("SingleAxis", "IDC_ALL_STOP") != "NULL");
     }
 
     void serialLinkPollsEvery300Ms()
