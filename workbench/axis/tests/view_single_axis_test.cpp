@@ -145,7 +145,11 @@ private slots:
         check();
         clipped.removeDuplicates();
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join("; ")));
-        QVERIFY(m_env->caption("SingleAxis", "IDC_ALL_STOP") != "NULL");
+        QStringList missing;
+        for (const FormControl& c : kSingleAxisForm)
+            if (c.key && m_env->caption("SingleAxis", c.key) == "NULL")
+                missing << c.key;
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(", ")));
     }
 
     void serialLinkPollsEvery300Ms()
