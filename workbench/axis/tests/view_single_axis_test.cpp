@@ -152,6 +152,20 @@ private slots:
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(", ")));
     }
 
+    void failedSpecificationKeepsTheFieldsOfTheAxisShownBefore()
+    {
+        m_memory->at(0, 1).moveSpeed = 11.0f;
+        m_memory->at(0, 2).moveSpeed = 22.0f;
+        m_view->ShowAxis(1, 0, 1);
+        m_env->port.counts.reset();
+        m_env->port.log.clear();
+        m_view->ShowAxis(1, 0, 2);
+        QVERIFY(std::find(m_env->port.log.begin(), m_env->port.log.end(), "?MTYPE(2)") ==
+                m_env->port.log.end());
+        QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1152))->text(), QString("11"));
+        QCOMPARE(m_view->logic().axis(), 2);
+    }
+
     void serialLinkPollsEvery300Ms()
     {
         m_env->link = 1;

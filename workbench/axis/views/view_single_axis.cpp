@@ -243,16 +243,18 @@ void View_SingleAxis::ShowAxis(int sourceKind, int sourceNumber, int axis)
         setLamp(id, false);
     setLamp(1098, false);
     setLamp(1099, false);
-    if (AxisPort* current = port()) {
-        if (const std::optional<ControllerCounts> counts = current->specification()) {
-            auto* master = find<QComboBox>(1287);
-            master->clear();
-            for (int i = 0; i < std::min(counts->virtualAxes, kAxisCount); ++i)
-                master->addItem(QString::number(i));
-            master->setCurrentIndex(m_memory.at(slot, m_logic.axis()).masterAxis);
-        }
+    // Without the specification the lists and fields stay those of the axis
+    // shown before, as after a failed MTYPE read.
+    AxisPort* current = port();
+    if (const std::optional<ControllerCounts> counts =
+            current ? current->specification() : std::nullopt) {
+        auto* master = find<QComboBox>(1287);
+        master->clear();
+        for (int i = 0; i < std::min(counts->virtualAxes, kAxisCount); ++i)
+            master->addItem(QString::number(i));
+        master->setCurrentIndex(m_memory.at(slot, m_logic.axis()).masterAxis);
+        m_logic.loadFromController();
     }
-    m_logic.loadFromController();
     fillLists();
     fieldsToControls();
     showLogicCaptions();
