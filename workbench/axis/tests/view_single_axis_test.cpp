@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -241,10 +243,24 @@ private slots:
     void resizeStretchesTheListAndLeftGroups()
     {
         m_view->ShowAxis(1, 0, 0);
-        m_view->resize(1250, 700);
+        m_view->resize(1700, 700);
         QCOMPARE(m_view->control(1093)->height(), 700);
         QCOMPARE(m_view->control(1100)->y() + m_view->control(1100)->height(), 700);
         QCOMPARE(m_view->control(1104)->y() + m_view->control(1104)->height(), 700);
+        // A panel smaller than its form scrolls to every control instead of cutting them off.
+        m_view->resize(700, 300);
+        auto* scroll = m_view->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QWidget* form = m_view->control(1093)->parentWidget();
+        for (int id : {1182, 1183, 1164, 1173}) {
+            QVERIFY2(m_view->control(id)->geometry().right() < form->width(),
+                     qPrintable(QString::number(id)));
+            QVERIFY2(m_view->control(id)->geometry().bottom() < form->height(),
+                     qPrintable(QString::number(id)));
+        }
+        QVERIFY(scroll->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(m_view->control(1093)->height(), form->height());
         const QByteArray shot = qgetenv("KORVAN_AXIS_SHOT");
         if (!shot.isEmpty()) {
             for (const FormControl& c : kSingleAxisForm)
