@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleOptionButton>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -52,18 +53,34 @@ public:
     std::optional<korvan::platform::PrivateProfile> languageFile;
 };
 
-// The width a control needs to show its whole caption.
-int NeededWidth(QWidget* control)
+// The width a control's caption needs and the room the control gives it.
+struct CaptionRoom
 {
+    int needed = 0;
+    int room = 0;
+};
+
+CaptionRoom RoomOf(QWidget* control)
+{
+    const QFontMetrics metrics = control->fontMetrics();
     if (auto* label = qobject_cast<QLabel*>(control))
-        return label->fontMetrics().horizontalAdvance(label->text());
+        return {metrics.horizontalAdvance(label->text()), label->contentsRect().width()};
     if (auto* group = qobject_cast<QGroupBox*>(control))
-        return group->fontMetrics().horizontalAdvance(group->title());
-    if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control))
-        return control->sizeHint().width();
-    if (auto* button = qobject_cast<QPushButton*>(control))
-        return button->fontMetrics().horizontalAdvance(button->text()) + 2; // the bevel
-    return 0;
+        return {metrics.horizontalAdvance(group->title()), group->width()};
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    if (!button)
+        return {};
+    const bool radio = qobject_cast<QRadioButton*>(control);
+    if (radio || qobject_cast<QCheckBox*>(control)) {
+        // The text is drawn beside the indicator, in the contents rectangle.
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect contents = button->style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, button);
+        return {metrics.horizontalAdvance(button->text()), contents.width()};
+    }
+    return {metrics.horizontalAdvance(button->text()), button->width() - 2}; // the bevel
 }
 
 } // namespace
@@ -132,13 +149,14 @@ private slots:
         auto check = [&] {
             for (const FormControl& c : kSingleAxisForm) {
                 QWidget* control = m_view->control(c.id);
-                if (NeededWidth(control) > control->width())
+                const CaptionRoom caption = RoomOf(control);
+                if (caption.needed > caption.room)
                     clipped << QString("%1 \"%2\" needs %3 of %4 px")
                                    .arg(c.id)
                                    .arg(control->property("text").toString() +
                                         control->property("title").toString())
-                                   .arg(NeededWidth(control))
-                                   .arg(control->width());
+                                   .arg(caption.needed)
+                                   .arg(caption.room);
             }
         };
         check();

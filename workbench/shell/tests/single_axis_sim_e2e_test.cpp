@@ -76,6 +76,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         qputenv("KORVAN_PROFILE", (dir.path() + "/profile.ini").toUtf8());
         qputenv("KORVAN_SEARCH", "127.0.0.87"); // nobody answers the start's search
+        // No PCI card or serial port of another program is found either.
+        qputenv("KORVAN_PCI_DIR", (dir.path() + "/pci").toUtf8());
+        qputenv("KORVAN_COM_DIR", (dir.path() + "/com").toUtf8());
         LanguageFiles::setProgramDir(qEnvironmentVariable("KORVAN_SOURCE_DIR").toStdString() +
                                      "/resources");
         korvan::testing::SimProcess controller(korvan::testing::ethernetOptions("127.0.0.86:0"));
