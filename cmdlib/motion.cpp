@@ -79,11 +79,8 @@ int DatumWithStopReasonReset(ControllerHandle handle, int axis, int mode)
     return Send(handle, Base::Direct, command);
 }
 
-bool RunHomingScript(ControllerHandle handle, int axis, int mode, float speed, float creep,
-                     float distance)
+CommandText HomingScriptText(int axis, int mode, float speed, float creep, float distance)
 {
-    if (axisRefused(axis))
-        return true;
     CommandText command;
     command.add("BASE(%d)", axis).separator();
     command.add("Axis_stopreason=0").separator();
@@ -99,7 +96,15 @@ bool RunHomingScript(ControllerHandle handle, int axis, int mode, float speed, f
     } else {
         command.add("datum(%d)", mode);
     }
-    return Send(handle, Base::Direct, command) != 0;
+    return command;
+}
+
+bool RunHomingScript(ControllerHandle handle, int axis, int mode, float speed, float creep,
+                     float distance)
+{
+    if (axisRefused(axis))
+        return true;
+    return Send(handle, Base::Direct, HomingScriptText(axis, mode, speed, creep, distance)) != 0;
 }
 
 int BaseList(ControllerHandle handle, const int* axes, int count)

@@ -3,6 +3,7 @@
 // and lists longer than 128 with 30002.
 #pragma once
 
+#include "cmdlib/command.h"
 #include "cmdlib/variant.h"
 #include "link/korvan.h"
 
@@ -29,7 +30,14 @@ int PSwitch(ControllerHandle handle, int comparator, int enable, int axis, int o
 // "AXIS_STOPREASON(%d) = 0" and "DATUM(21,%d) AXIS(%d)" in one command
 // (axis, mode, axis).
 int DatumWithStopReasonReset(ControllerHandle handle, int axis, int mode);
-// The homing script (see homing.cpp). Returns true on failure, as its callers expect.
+// The text of the homing script: "BASE(%d)", "Axis_stopreason=0", "Speed=%f"
+// and "Creep=%f" (axis, speed, creep), then "datum(%d)" with the mode; modes 31
+// to 36, 38 and 39 home in two passes instead: a datum with mode - 20, a move
+// by distance at creep speed, and the same datum again. For callers that send
+// the text through their own channel; the axis is not checked here.
+CommandText HomingScriptText(int axis, int mode, float speed, float creep, float distance);
+// Sends HomingScriptText through ExecuteDirect. Returns true on failure, as its
+// callers expect; an axis above 128 is refused (true) without sending.
 bool RunHomingScript(ControllerHandle handle, int axis, int mode, float speed, float creep,
                      float distance);
 

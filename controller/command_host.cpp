@@ -56,11 +56,19 @@ HostResult CommandHost::axisOf(const AxisParameterSpec& spec, const NameRef& ref
     return HostResult::ok();
 }
 
+Variable* CommandHost::findVariable(std::string_view name)
+{
+    Variable* variable = m_task.frames.empty() ? nullptr : m_task.frames.back().find(name);
+    if (!variable)
+        variable = m_task.locals.find(name);
+    if (!variable)
+        variable = m_state.globals.find(name);
+    return variable;
+}
+
 HostResult CommandHost::variableElement(const NameRef& ref, Variable*& variable, std::size_t& index)
 {
-    variable = m_task.locals.find(ref.name);
-    if (!variable)
-        variable = m_state.globals.find(ref.name);
+    variable = findVariable(ref.name);
     if (!variable)
         return unknown(ref.name);
     index = 0;
@@ -138,6 +146,14 @@ HostResult CommandHost::read(const NameRef& ref, basic::Value& out)
     }
     if (ref.name == "BASE") {
         out = basic::Value::ofNumber(m_task.base.empty() ? 0 : m_task.base.front());
+        return HostResult::ok();
+    }
+    if (ref.name == "PROC_STATUS") {
+        if (ref.args.size() != 1 || !integral(ref.args[0]) || ref.args[0] < 0 ||
+            ref.args[0] >= taskCount)
+            return HostResult::fail(ErrorCode::IndexRange, "PROC_STATUS(task)");
+        out = basic::Value::ofNumber(
+            static_cast<double>(m_state.tasks.state(static_cast<int>(ref.args[0]))));
         return HostResult::ok();
     }
     Variable* variable = nullptr;
@@ -269,10 +285,7 @@ HostResult CommandHost::printBlock(const NameRef& ref, std::string& out)
         }
         return HostResult::ok();
     }
-    Variable* variable = m_task.locals.find(ref.name);
-    if (!variable)
-        variable = m_state.globals.find(ref.name);
-    if (variable) {
+    if (Variable* variable = findVariable(ref.name)) {
         if (HostResult r = range(ref, static_cast<int>(variable->values.size()), start, count);
             r.failed())
             return r;
@@ -282,27 +295,45 @@ HostResult CommandHost::printBlock(const NameRef& ref, std::string& out)
     return unknown(ref.name);
 }
 
-HostResult CommandHost::declare(std::string_view name, long size, bool global)
+HostResult CommandHost::declare(std::string_view name, long size, basic::Scope scope)
 {
     if (unsupported(name))
         return unknown(name);
     if (const AxisParameterSpec* spec = findAxisParameter(name)) {
         // A start-up file declares the output tables it then fills; they are
         // the controller's own tables here, sized by the axis count.
-        if ((spec->flags & ParamFlag::Declarable) && global && size > 0 &&
+        if ((spec->flags & ParamFlag::Declarable) && scope == basic::Scope::Global && size > 0 &&
             size <= m_state.parameters.axisCount())
             return HostResult::ok();
         return HostResult::fail(ErrorCode::Reserved, std::string(name));
     }
     if (findArea(name) || findSystemValue(name) || m_state.commands.find(name) || name == "BASE" ||
-        name == "AXIS")
+        name == "AXIS" || name == "PROC_STATUS")
         return HostResult::fail(ErrorCode::Reserved, std::string(name));
     const std::size_t values = size < 0 ? 1 : static_cast<std::size_t>(size);
-    if (m_state.globals.totalValues() + m_task.locals.totalValues() + values > maxDeclaredValues)
+    std::size_t held = m_state.globals.totalValues() + m_task.locals.totalValues();
+    for (const VariableStore& frame : m_task.frames)
+        held += frame.totalValues();
+    if (held + values > maxDeclaredValues)
         return HostResult::fail(ErrorCode::OutOfMemory, std::string(name));
-    VariableStore& store = global ? m_state.globals : m_task.locals;
-    store.declare(name, values, size >= 0);
+    VariableStore* store = &m_task.locals;
+    if (scope == basic::Scope::Global)
+        store = &m_state.globals;
+    else if (scope == basic::Scope::Local && !m_task.frames.empty())
+        store = &m_task.frames.back();
+    store->declare(name, values, size >= 0);
     return HostResult::ok();
+}
+
+void CommandHost::pushFrame()
+{
+    m_task.frames.emplace_back();
+}
+
+void CommandHost::popFrame()
+{
+    if (!m_task.frames.empty())
+        m_task.frames.pop_back();
 }
 
 bool CommandHost::takesSources(std::string_view command) const
@@ -345,9 +376,13 @@ void registerControllerCommands(CommandRegistry& registry)
     registry.add({"STEP_RATIO", 2, 2, ratio(&ControllerState::stepRatios, true)});
     registry.add({"ENCODER_RATIO", 2, 2, ratio(&ControllerState::encoderRatios, false)});
     registry.add({"REBOOT", 0, 0, [](CommandContext& c) {
+                      // A program that rebooted would run again and reboot for ever.
+                      if (c.task.program)
+                          return HostResult::fail(ErrorCode::BadArgument, "REBOOT from a program");
                       c.state.rebootRequested = true;
                       return HostResult::ok();
                   }});
+    registerTaskCommands(registry);
 }
 
 } // namespace korvan::controller

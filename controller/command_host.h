@@ -17,7 +17,10 @@ public:
     basic::HostResult write(const basic::NameRef& ref, double value) override;
     basic::HostResult call(const basic::NameRef& ref) override;
     basic::HostResult printBlock(const basic::NameRef& ref, std::string& out) override;
-    basic::HostResult declare(std::string_view name, long size, bool global) override;
+    basic::HostResult declare(std::string_view name, long size, basic::Scope scope) override;
+    void pushFrame() override;
+    void popFrame() override;
+    bool interrupted() const override { return m_task.interrupt; }
     bool takesSources(std::string_view command) const override;
 
 private:
@@ -27,6 +30,7 @@ private:
     basic::HostResult variableElement(const basic::NameRef& ref, Variable*& variable,
                                       std::size_t& index);
     basic::HostResult range(const basic::NameRef& ref, int size, int& start, int& count) const;
+    Variable* findVariable(std::string_view name);
 
     ControllerState& m_state;
     TaskContext& m_task;
@@ -34,7 +38,7 @@ private:
 };
 
 /// Adds the controller's own commands (BASE, STEP_RATIO, ENCODER_RATIO,
-/// REBOOT) to the registry.
+/// REBOOT) and the task commands to the registry.
 void registerControllerCommands(CommandRegistry& registry);
 
 } // namespace korvan::controller

@@ -1,6 +1,5 @@
 #include "controller/controller.h"
 
-#include "controller/basic/interpreter.h"
 #include "controller/basic/names.h"
 #include "controller/basic/parser.h"
 #include "controller/command_host.h"
@@ -35,6 +34,7 @@ Controller::Controller(Profile profile, ControllerOptions options)
 void Controller::applyRomState()
 {
     // Called with the lock held or before any session exists.
+    m_state.tasks.load({});
     m_state.parameters.reset();
     m_state.io.reset();
     m_state.memory.resetVolatile();
@@ -44,8 +44,9 @@ void Controller::applyRomState()
     for (Ratio& r : m_state.encoderRatios)
         r = {};
     if (!m_romPackage.empty()) {
-        std::string ignored;
-        runPackage(m_romPackage, ignored);
+        std::string messages;
+        startPackage(m_romPackage, messages);
+        m_messages.publish(messages);
     }
 }
 
@@ -59,7 +60,7 @@ bool isBasicFile(const std::string& name)
 
 } // namespace
 
-int32_t Controller::runPackage(const std::vector<uint8_t>& bytes, std::string& messages)
+int32_t Controller::startPackage(const std::vector<uint8_t>& bytes, std::string& messages)
 {
     const link::krx::ReadResult read = link::krx::readKrx(bytes);
     if (read.error != link::krx::KrxError::None) {
@@ -68,35 +69,29 @@ int32_t Controller::runPackage(const std::vector<uint8_t>& bytes, std::string& m
             "\r\n";
         return static_cast<int32_t>(basic::ErrorCode::BadArgument);
     }
-    std::vector<basic::Program> programs;
+    std::vector<LoadedProgram> programs;
     bool failed = false;
     for (const link::krx::KrxFile& file : read.package.files) {
         if (!isBasicFile(file.name))
             continue;
         const std::string text(file.data.begin(), file.data.end());
         basic::Parser parser(text, [&](const basic::Diagnostic& d) {
-            messages += file.name + ":" + std::to_string(d.line) + ": " + d.message + "\r\n";
+            messages += "Lostcount:" + std::to_string(d.line) + " in " + file.name + ": ERROR " +
+                        std::to_string(d.code) + ": " + d.message + "\r\n";
         });
         std::optional<basic::Program> program = parser.parseProgram();
         if (!program)
             failed = true;
         else
-            programs.push_back(std::move(*program));
+            programs.push_back(
+                {file.name, std::make_shared<const basic::Program>(std::move(*program))});
     }
-    if (failed)
+    if (failed) {
+        m_state.tasks.markLoadFailed();
         return compileErrorCode;
-    TaskContext task;
-    std::string output;
-    CommandHost host(m_state, task, output);
-    for (const basic::Program& program : programs) {
-        basic::Interpreter interpreter(host, [&](const basic::Diagnostic& d) {
-            messages += "ERROR " + std::to_string(d.code) + ": line " + std::to_string(d.line) +
-                        ": " + d.message + "\r\n";
-        });
-        interpreter.run(program, output);
     }
-    m_state.rebootRequested = false; // a start-up program cannot reboot in a loop
-    m_state.dropLinkRequested = false;
+    m_state.tasks.load(std::move(programs));
+    m_state.tasks.startMain();
     return 0;
 }
 
@@ -104,9 +99,14 @@ int32_t Controller::downloadPackage(const std::vector<uint8_t>& package, bool to
                                     std::string& messages)
 {
     std::lock_guard lock(m_mutex);
-    if (!toRom && package.size() > static_cast<std::size_t>(m_state.profile.romKb) * 1024)
-        return ramTooLargeCode;
-    const int32_t code = runPackage(package, messages);
+    const Profile& p = m_state.profile;
+    int32_t code = 0;
+    if (!toRom && package.size() > static_cast<std::size_t>(p.ramKb) * 1024)
+        code = ramTooLargeCode;
+    else if (toRom && package.size() > static_cast<std::size_t>(p.flashKb) * 1024)
+        code = static_cast<int32_t>(basic::ErrorCode::PackageTooLarge);
+    else
+        code = startPackage(package, messages);
     if (code != 0) {
         m_lastError = code;
         return code;
@@ -115,11 +115,77 @@ int32_t Controller::downloadPackage(const std::vector<uint8_t>& package, bool to
         m_romPackage = package;
         m_store.saveRomPackage(package);
     }
+    return 0;
+}
+
+void Controller::tick()
+{
+    std::lock_guard lock(m_mutex);
+    for (auto& [id, hook] : m_servoHooks)
+        hook(m_state);
+    // Scope samples see this tick's servo update, as a real controller
+    // records after it; programs run after both.
+    sampleScope(m_state);
+    std::string messages;
+    m_state.tasks.tick(m_state, m_clock.seconds(), messages, m_lastError);
+    m_messages.publish(messages);
+    // A program may change the IP address: it is stored, but no session
+    // belongs to the task whose link would drop.
+    m_state.dropLinkRequested = false;
     if (m_state.persistRequested) {
         m_state.persistRequested = false;
         persist();
     }
-    return 0;
+}
+
+int Controller::addServoHook(ServoHook hook)
+{
+    std::lock_guard lock(m_mutex);
+    const int id = m_nextHookId++;
+    m_servoHooks.emplace(id, std::move(hook));
+    return id;
+}
+
+void Controller::removeServoHook(int id)
+{
+    std::lock_guard lock(m_mutex);
+    m_servoHooks.erase(id);
+}
+
+uint8_t Controller::runState() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.tasks.runState();
+}
+
+void Controller::resume()
+{
+    std::lock_guard lock(m_mutex);
+    m_state.tasks.resumeAll();
+}
+
+int Controller::openMessages()
+{
+    std::lock_guard lock(m_mutex);
+    return m_messages.open();
+}
+
+void Controller::closeMessages(int id)
+{
+    std::lock_guard lock(m_mutex);
+    m_messages.close(id);
+}
+
+void Controller::postMessages(int id, std::string_view text)
+{
+    std::lock_guard lock(m_mutex);
+    m_messages.post(id, text);
+}
+
+std::string Controller::takeMessages(int id, std::size_t maxBytes)
+{
+    std::lock_guard lock(m_mutex);
+    return m_messages.take(id, maxBytes);
 }
 
 void Controller::persist()

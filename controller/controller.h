@@ -6,9 +6,12 @@
 
 #include "controller/clock.h"
 #include "controller/controller_state.h"
+#include "controller/message_queues.h"
 #include "controller/state_store.h"
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -42,6 +45,8 @@ inline constexpr std::size_t maxCommandText = 256 * 1024;
 /// package is too large.
 inline constexpr int32_t compileErrorCode = 277;
 inline constexpr int32_t ramTooLargeCode = 210;
+/// A servo period's work of a module (the motion engine), run by tick().
+using ServoHook = std::function<void(ControllerState&)>;
 /// Seconds a reboot keeps the controller away.
 inline constexpr double rebootSeconds = 2.0;
 
@@ -74,13 +79,33 @@ public:
     int32_t registerRead(std::string_view area, uint32_t width, uint32_t start, uint32_t count,
                          std::vector<uint8_t>& out) const;
 
-    /// Takes a program package. Every BASIC file is checked first: a syntax
-    /// error gives 277 with its report in messages and runs nothing. The
-    /// files then run once, in package order (straight-line programs; program
-    /// tasks come later). Rom also keeps the package, which runs again at
-    /// every start and after a reboot. A RAM package above the ROM size
-    /// gives 210.
+    /// Takes a program package. Every BASIC file is compiled first: an
+    /// error gives 277 with one "Lostcount:" line per error in messages,
+    /// leaves the running tasks alone and makes the run state 100. Otherwise
+    /// every task stops and the package's first BASIC file starts in task 0,
+    /// to run in the servo ticks; RUN starts the others. Rom also keeps the package
+    /// (in the state directory), which starts again at every start and after
+    /// a reboot. A RAM package above the profile's RAM size gives 210, a ROM
+    /// package above its flash size 2019.
     int32_t downloadPackage(const std::vector<uint8_t>& package, bool toRom, std::string& messages);
+
+    /// One servo period: the servo hooks, the scope sample, then every
+    /// running task for its budget of statements.
+    void tick();
+    /// Adds a servo hook; returns its id for removeServoHook.
+    int addServoHook(ServoHook hook);
+    void removeServoHook(int id);
+
+    /// The run state: 0 idle, 1 running, 3 paused, 100 error.
+    uint8_t runState() const;
+    /// Resumes every paused task.
+    void resume();
+
+    /// The message stream of one link session (see message_queues.h).
+    int openMessages();
+    void closeMessages(int id);
+    void postMessages(int id, std::string_view text);
+    std::string takeMessages(int id, std::size_t maxBytes);
 
     /// Sets the level on an input's wire (switches, tests).
     void setInputLevel(int input, bool level);
@@ -98,7 +123,8 @@ public:
 
 private:
     void applyRomState();
-    int32_t runPackage(const std::vector<uint8_t>& package, std::string& messages);
+    int32_t startPackage(const std::vector<uint8_t>& package, std::string& messages);
+    void afterCommands();
     void persist();
 
     SteadyClock m_steadyClock;
@@ -109,6 +135,9 @@ private:
     int32_t m_lastError = 0;
     double m_rebootUntil = -1.0;
     std::vector<uint8_t> m_romPackage;
+    MessageQueues m_messages;
+    std::map<int, ServoHook> m_servoHooks;
+    int m_nextHookId = 1;
 };
 
 } // namespace korvan::controller

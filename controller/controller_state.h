@@ -1,5 +1,6 @@
-// Everything a controller holds, and the state of one task (a session's
-// command line). Guarded by the Controller's mutex; nothing here locks.
+// Everything a controller holds, and the state of one task (a program task
+// or a session's command line). Guarded by the Controller's mutex; nothing
+// here locks.
 #pragma once
 
 #include "controller/axis_parameters.h"
@@ -9,6 +10,7 @@
 #include "controller/memory.h"
 #include "controller/profile.h"
 #include "controller/scope/scope_recorder.h"
+#include "controller/tasks.h"
 #include "controller/variables.h"
 
 #include <cstdint>
@@ -41,6 +43,7 @@ struct ControllerState
     std::vector<Ratio> encoderRatios;
     CommandRegistry commands;
     ScopeRecorder scope;
+    TaskTable tasks;
     /// The address "?IP_ADDRESS" reports, first octet in the lowest byte.
     uint32_t ipAddress = 0;
     /// Set by "reboot"; the Controller carries it out after the reply.
@@ -55,6 +58,12 @@ struct TaskContext
 {
     std::vector<int> base{0};
     VariableStore locals;
+    /// The variables of the open SUB calls, innermost last.
+    std::vector<VariableStore> frames;
+    /// True for a program task, false for a session's command line.
+    bool program = false;
+    /// Set when the task was stopped or paused by a command it ran.
+    bool interrupt = false;
 };
 
 /// Values one user may declare in all, so that no text exhausts memory.

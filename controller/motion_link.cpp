@@ -2,7 +2,6 @@
 
 #include "controller/motion/axis_parameters.h"
 #include "controller/motion/motion_command_table.h"
-#include "controller/scope/scope_commands.h"
 
 #include <chrono>
 
@@ -60,6 +59,10 @@ MotionLink::MotionLink(Controller& controller)
         });
         registerMotionCommands(state.commands);
     });
+    m_servoHook = m_controller.addServoHook([this](ControllerState& state) {
+        m_engine.tick();
+        publishSensorInputs(state);
+    });
 }
 
 void MotionLink::wireSwitches(const Profile& profile)
@@ -111,6 +114,7 @@ void MotionLink::registerMotionCommands(CommandRegistry& registry)
 MotionLink::~MotionLink()
 {
     stopServo();
+    m_controller.removeServoHook(m_servoHook);
     // Unbind so that the controller never calls into a destroyed engine.
     m_controller.withState([](ControllerState& state) {
         for (int i = 0; i < static_cast<int>(AxisParam::Count); ++i)
@@ -127,13 +131,8 @@ MotionLink::~MotionLink()
 
 void MotionLink::tick()
 {
-    // Scope samples see the positions of this tick's end, as a real
-    // controller records after its servo update.
-    m_controller.withState([this](ControllerState& state) {
-        m_engine.tick();
-        publishSensorInputs(state);
-        sampleScope(state);
-    });
+    // The controller runs the engine's hook, the scope sample and the tasks.
+    m_controller.tick();
 }
 
 void MotionLink::startServo()

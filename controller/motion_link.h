@@ -1,10 +1,10 @@
 // Hands the motion parameters and status values of a Controller to the
 // motion engine: every axis parameter the engine knows by name is bound to
 // the engine's getter and setter, and the engine drives outputs and reads
-// input inversion through the controller's I/O. tick() advances the engine
-// one servo period under the controller's lock; startServo() does so on a
-// thread every millisecond. Motion commands are registered by the motion
-// module itself (see command_registry.h).
+// input inversion through the controller's I/O. The engine is a servo hook
+// of the controller; tick() runs one servo period of the controller (engine,
+// scope, program tasks); startServo() does so on a thread every millisecond. Motion commands are
+// registered by the motion module itself (see command_registry.h).
 #pragma once
 
 #include "controller/controller.h"
@@ -50,6 +50,7 @@ private:
     ControllerState* m_state = nullptr; // valid while the lock is held
     motion::MotionEngine m_engine;
     std::vector<int> m_sensorInputs; // inputs the profile's switches drive
+    int m_servoHook = 0;
     std::atomic<bool> m_running{false};
     std::thread m_servo;
 };

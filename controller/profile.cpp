@@ -119,6 +119,7 @@ Profile parseProfile(std::string_view text)
             takeCount(m, "vr", p.vrSize, 1, 1024 * 1024);
             takeCount(m, "flash", p.flashValues, 0, 1024 * 1024);
             takeCount(m, "romKb", p.romKb, 0, 1 << 30);
+            takeCount(m, "ramKb", p.ramKb, 0, 1 << 30);
             takeCount(m, "flashKb", p.flashKb, 0, 1 << 30);
         }
         if (j.contains("scope")) {

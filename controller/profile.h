@@ -99,6 +99,7 @@ struct Profile
     int vrSize = 1024;
     int flashValues = 1024;
     int romKb = 4096;
+    int ramKb = 4096; // largest program package RAM takes
     int flashKb = 16384;
     int scopeChannels = 8;
     bool dtRegisters = true;

@@ -37,13 +37,18 @@ int32_t code(basic::ErrorCode c)
 } // namespace
 
 ControllerLinkSession::ControllerLinkSession(Controller& controller, link::Transport transport)
-    : m_controller(controller), m_transport(transport)
+    : m_controller(controller), m_transport(transport), m_messages(controller.openMessages())
 {}
+
+ControllerLinkSession::~ControllerLinkSession()
+{
+    m_controller.closeMessages(m_messages);
+}
 
 link::CommandResult ControllerLinkSession::run(std::string_view text)
 {
     Outcome o = m_controller.execute(m_task, text);
-    append(m_messages, o.messages);
+    m_controller.postMessages(m_messages, o.messages);
     if (o.dropLink)
         m_drop = true;
     return {o.code, std::move(o.output)};
@@ -68,7 +73,7 @@ int32_t ControllerLinkSession::executeNoAck(std::string_view text)
 
 std::string ControllerLinkSession::takeMessages(std::size_t maxBytes)
 {
-    return take(m_messages, maxBytes);
+    return m_controller.takeMessages(m_messages, maxBytes);
 }
 
 std::string ControllerLinkSession::takeReceived(std::size_t maxBytes)
@@ -81,10 +86,9 @@ int32_t ControllerLinkSession::lastError()
     return m_controller.lastError();
 }
 
-// No program task runs on this controller yet, so it is always idle.
 uint8_t ControllerLinkSession::runState()
 {
-    return 0;
+    return m_controller.runState();
 }
 
 link::Answer<std::vector<uint8_t>> ControllerLinkSession::specification()
@@ -181,13 +185,13 @@ int32_t ControllerLinkSession::downloadPackage(const std::vector<uint8_t>& packa
     std::string messages;
     const int32_t result =
         m_controller.downloadPackage(package, target == link::PackageTarget::Rom, messages);
-    append(m_messages, messages);
+    m_controller.postMessages(m_messages, messages);
     return result;
 }
 
-// Nothing is paused without program tasks, so resuming has nothing to do.
 int32_t ControllerLinkSession::resume()
 {
+    m_controller.resume();
     return 0;
 }
 

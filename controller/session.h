@@ -14,6 +14,9 @@ class ControllerLinkSession final : public link::ControllerSession
 {
 public:
     ControllerLinkSession(Controller& controller, link::Transport transport);
+    ~ControllerLinkSession() override;
+    ControllerLinkSession(const ControllerLinkSession&) = delete;
+    ControllerLinkSession& operator=(const ControllerLinkSession&) = delete;
 
     link::CommandResult execute(std::string_view text) override;
     link::CommandResult directCommand(std::string_view text) override;
@@ -51,7 +54,8 @@ private:
     Controller& m_controller;
     link::Transport m_transport;
     TaskContext m_task;
-    std::string m_messages;
+    /// This session's queue of the controller's message stream.
+    int m_messages;
     std::string m_received;
     bool m_drop = false;
 };

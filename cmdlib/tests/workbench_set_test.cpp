@@ -260,9 +260,12 @@ protected:
 
 TEST_P(HomingTest, ScriptHasTheModesTemplate)
 {
-    EXPECT_FALSE(RunHomingScript(link.handle(), 2, GetParam().mode, 50, 5, 10));
     const std::string prefix = "BASE(2)" + sep() + "Axis_stopreason=0" + sep() + "Speed=50.000000" +
                                sep() + "Creep=5.000000" + sep();
+    // The text alone reaches no link; sending it gives the same text.
+    EXPECT_EQ(HomingScriptText(2, GetParam().mode, 50, 5, 10).str(), prefix + GetParam().modePart);
+    EXPECT_TRUE(link.sent().empty());
+    EXPECT_FALSE(RunHomingScript(link.handle(), 2, GetParam().mode, 50, 5, 10));
     EXPECT_THAT(link.sent(), ElementsAre(Direct(prefix + GetParam().modePart)));
 }
 

@@ -1,5 +1,5 @@
 // The syntax tree of a Korbasic program. A command line is parsed into a
-// Program like a whole file, so that tasks can later run the same trees.
+// Program like a whole file; tasks and command lines run the same trees.
 #pragma once
 
 #include "controller/basic/token.h"
@@ -47,9 +47,11 @@ struct PrintItem
 {
     ExprPtr expr;
     bool block = false;
+    /// True when a ';' joins it to the previous item without a blank.
+    bool glued = false;
 };
 
-// A declaration of GLOBAL or DIM: a name and, for arrays, the size.
+// A declaration of GLOBAL, DIM or LOCAL: a name and, for arrays, the size.
 struct Declaration
 {
     std::string name;
@@ -57,12 +59,43 @@ struct Declaration
     int line = 1;
 };
 
+// Where a declaration puts its variables.
+enum class Scope
+{
+    Global, // GLOBAL: the controller's
+    Task,   // DIM: the task's (a session's command line is a task too)
+    Local,  // LOCAL: the running SUB call's, else the task's
+};
+
+// Statements. Block statements carry jump targets that the linker fills in
+// (see linker.h); "jump" and "exit" name statement indexes.
 enum class StmtKind
 {
-    Assign,  // target = value
-    Print,   // ? items
-    Call,    // a command such as OP(1,1) or BASE(0,1)
-    Declare, // GLOBAL / DIM
+    Assign,    // target = value
+    Print,     // ? items / PRINT items
+    Call,      // a command such as OP(1,1) or BASE(0,1)
+    Declare,   // GLOBAL / DIM / LOCAL
+    If,        // IF value THEN; jump: first ELSEIF / ELSE / ENDIF
+    ElseIf,    // ELSEIF value; jump: next branch, exit: ENDIF
+    Else,      // ELSE; exit: ENDIF
+    EndIf,     // ENDIF (also written END IF; closes a one-line IF too)
+    For,       // FOR target = value TO limit STEP step; jump: after NEXT
+    Next,      // NEXT [target]; jump: its FOR
+    While,     // WHILE value; jump: after WEND
+    Wend,      // WEND; jump: its WHILE
+    Repeat,    // REPEAT
+    Until,     // UNTIL value; jump: after REPEAT
+    Label,     // name:
+    Goto,      // GOTO name; jump: the label
+    Gosub,     // GOSUB name; jump: the label or SUB
+    Return,    // RETURN from GOSUB or SUB
+    Sub,       // SUB name(params); jump: after ENDSUB
+    EndSub,    // ENDSUB (also END SUB)
+    SubCall,   // a Call whose name is a SUB of the program; jump: the SUB
+    WaitIdle,  // WAIT IDLE [AXIS(value)]
+    WaitUntil, // WAIT UNTIL value
+    Delay,     // DELAY value (milliseconds)
+    End,       // END: the task ends
 };
 
 struct Stmt
@@ -72,11 +105,19 @@ struct Stmt
     /// Assign target or the called name (a Name expression).
     ExprPtr target;
     ExprPtr value;
+    /// FOR's limit and step (step null: 1).
+    ExprPtr limit;
+    ExprPtr step;
     std::vector<PrintItem> items;
     /// False when a trailing ';' asks to keep the line open.
     bool lineEnd = true;
     std::vector<Declaration> declarations;
-    bool global = false;
+    Scope scope = Scope::Task;
+    /// Label, GOTO / GOSUB target or SUB name (upper case); SUB parameters.
+    std::string name;
+    std::vector<std::string> params;
+    int jump = -1;
+    int exit = -1;
 };
 
 struct Program

@@ -23,7 +23,15 @@ namespace korvan::controller::basic {
     X(DivisionByZero, 2008, "division by zero")                                                    \
     X(OutOfMemory, 2009, "not enough memory for the declaration")                                  \
     X(Reserved, 2010, "name is reserved")                                                          \
-    X(NotValue, 2011, "command used as a value")
+    X(NotValue, 2011, "command used as a value")                                                   \
+    X(BlockMismatch, 2012, "block statement without its partner")                                  \
+    X(UnknownLabel, 2013, "unknown label or SUB")                                                  \
+    X(TooManyCalls, 2014, "GOSUB or SUB calls nested too deeply")                                  \
+    X(ReturnWithoutCall, 2015, "RETURN without GOSUB or SUB call")                                 \
+    X(MustNotWait, 2016, "a command line cannot wait or run this long; run it as a program")       \
+    X(NoProgram, 2017, "no such program")                                                          \
+    X(TaskBusy, 2018, "task number busy or out of range")                                          \
+    X(PackageTooLarge, 2019, "program package larger than the flash")
 
 enum class ErrorCode : int32_t
 {

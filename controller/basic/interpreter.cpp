@@ -2,6 +2,7 @@
 
 #include "controller/basic/builtins.h"
 #include "controller/basic/parser.h"
+#include "controller/basic/task_runner.h"
 
 #include <cmath>
 
@@ -31,23 +32,43 @@ Interpreter::Interpreter(Host& host, DiagnosticSink sink) : m_host(host), m_sink
 
 int32_t Interpreter::run(const Program& program, std::string& output)
 {
-    for (const Stmt& stmt : program.statements) {
-        HostResult r = execute(stmt, output);
-        if (r.failed()) {
-            Diagnostic d;
-            d.kind = ErrorKind::Runtime;
-            d.line = stmt.line;
-            d.code = static_cast<int32_t>(r.code);
-            d.message = std::string(errorText(d.code));
-            // Codes of host modules (motion) have no text here; theirs comes along.
-            if (!r.message.empty())
-                d.message += (d.message.empty() ? "" : ": ") + r.message;
-            if (m_sink)
-                m_sink(d);
-            return d.code;
-        }
+    // The runner only reads the program; it is borrowed for this call.
+    TaskRunner runner(std::shared_ptr<const Program>(&program, [](const Program*) {}));
+    const StepState state = runner.step(m_host, commandLineBudget, 0.0, output);
+    Diagnostic d;
+    if (state == StepState::Failed) {
+        d = runner.error();
+    } else if (state == StepState::Running || state == StepState::Waiting) {
+        d = {ErrorKind::Runtime, runner.currentLine(), static_cast<int32_t>(ErrorCode::MustNotWait),
+             std::string(errorText(static_cast<int32_t>(ErrorCode::MustNotWait)))};
+        runner.abandon(m_host);
+    } else {
+        return 0;
     }
-    return 0;
+    if (m_sink)
+        m_sink(d);
+    return d.code;
+}
+
+HostResult Interpreter::evaluateNumber(const Expr& expr, double& out)
+{
+    Value v;
+    if (HostResult r = evaluate(expr, v); r.failed())
+        return r;
+    if (v.isText)
+        return HostResult::fail(ErrorCode::BadArgument, "a text in an expression");
+    out = v.number;
+    return HostResult::ok();
+}
+
+HostResult Interpreter::assign(const Expr& target, double value)
+{
+    NameRef ref;
+    if (HostResult r = resolve(target, ref, 0); r.failed())
+        return r;
+    if (findBuiltin(ref.name) || isStatementWord(ref.name))
+        return HostResult::fail(ErrorCode::Reserved, std::string(ref.name));
+    return m_host.write(ref, value);
 }
 
 HostResult Interpreter::execute(const Stmt& stmt, std::string& output)
@@ -70,7 +91,7 @@ HostResult Interpreter::execute(const Stmt& stmt, std::string& output)
                     return r;
                 text = v.isText ? v.text : formatNumber(v.number);
             }
-            if (!first)
+            if (!first && !item.glued)
                 line += ' ';
             line += text;
             first = false;
@@ -86,12 +107,7 @@ HostResult Interpreter::execute(const Stmt& stmt, std::string& output)
             return r;
         if (v.isText)
             return HostResult::fail(ErrorCode::BadArgument, "a text cannot be assigned");
-        NameRef ref;
-        if (HostResult r = resolve(*stmt.target, ref, 0); r.failed())
-            return r;
-        if (findBuiltin(ref.name))
-            return HostResult::fail(ErrorCode::Reserved, std::string(ref.name));
-        return m_host.write(ref, v.number);
+        return assign(*stmt.target, v.number);
     }
     case StmtKind::Call: {
         NameRef ref;
@@ -115,14 +131,16 @@ HostResult Interpreter::execute(const Stmt& stmt, std::string& output)
                     return HostResult::fail(ErrorCode::BadArgument, "array size of " + d.name);
                 size = static_cast<long>(v.number);
             }
-            if (findBuiltin(d.name))
+            if (findBuiltin(d.name) || isStatementWord(d.name))
                 return HostResult::fail(ErrorCode::Reserved, d.name);
-            if (HostResult r = m_host.declare(d.name, size, stmt.global); r.failed())
+            if (HostResult r = m_host.declare(d.name, size, stmt.scope); r.failed())
                 return r;
         }
         return HostResult::ok();
+    default:
+        // Control statements belong to the TaskRunner.
+        return HostResult::fail(ErrorCode::Syntax, "statement outside a program");
     }
-    return HostResult::ok();
 }
 
 HostResult Interpreter::resolve(const Expr& expr, NameRef& ref, int depth)
@@ -132,7 +150,12 @@ HostResult Interpreter::resolve(const Expr& expr, NameRef& ref, int depth)
     ref.hasArgs = expr.hasArgs;
     ref.line = expr.line;
     ref.args.clear();
+    ref.text.reset();
     for (const ExprPtr& arg : expr.args) {
+        if (arg->kind == ExprKind::String && &arg == &expr.args.front()) {
+            ref.text = arg->text;
+            continue;
+        }
         Value v;
         if (HostResult r = evaluate(*arg, v, depth + 1); r.failed())
             return r;

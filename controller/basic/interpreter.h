@@ -1,8 +1,9 @@
 // Runs parsed Korbasic statements. The language knows operators, built-in
 // math functions and statement shapes; every other name (parameters, I/O,
 // memory, variables, commands) belongs to the Host, which the controller
-// implements. A command line runs as a one-line program; tasks of a later
-// stage run whole programs through the same entry points.
+// implements. The Interpreter runs single statements and expressions; the
+// TaskRunner (task_runner.h) runs whole programs with their control flow,
+// for tasks and command lines alike.
 #pragma once
 
 #include "controller/basic/ast.h"
@@ -23,6 +24,9 @@ struct NameRef
     bool hasArgs = false;
     std::optional<int> axis; // from "AXIS(n)"
     int line = 1;
+    /// A string literal given as the first argument (RUN "MAIN"); it is not
+    /// counted in args.
+    std::optional<std::string> text;
     /// For a command that takes value sources (SCOPE): the arguments that
     /// are bare names, unevaluated; an empty name marks a plain argument.
     std::vector<NameRef> sources;
@@ -52,27 +56,46 @@ public:
     /// Prints a "?*NAME" item into out.
     virtual HostResult printBlock(const NameRef& ref, std::string& out) = 0;
     /// Declares a variable or an array (size < 0 for a plain variable).
-    virtual HostResult declare(std::string_view name, long size, bool global) = 0;
+    virtual HostResult declare(std::string_view name, long size, Scope scope) = 0;
+    /// Opens the variables of a SUB call (LOCAL and parameters); they hide
+    /// the task's and the controller's variables of the same name.
+    virtual void pushFrame() = 0;
+    /// Drops the innermost SUB call's variables.
+    virtual void popFrame() = 0;
+    /// True when a command just run asked the running task to give up its
+    /// turn (it was stopped or paused).
+    virtual bool interrupted() const { return false; }
     /// True for a command whose name arguments are sources to be read later
     /// ("SCOPE(1,1,0,999,DPOS(0))"), not values to be read now.
     virtual bool takesSources(std::string_view /*command*/) const { return false; }
 };
+
+/// Statements a command line may run before it is refused.
+inline constexpr int commandLineBudget = 100000;
 
 class Interpreter
 {
 public:
     Interpreter(Host& host, DiagnosticSink sink);
 
-    /// Runs the statements in order and stops at the first error, whose
-    /// code it returns (0 when all ran). Printed text is appended to output.
+    /// Runs a command line's program to its end and stops at the first
+    /// error, whose code it returns (0 when all ran). A command line may not
+    /// wait or run more than commandLineBudget statements (2016). Printed
+    /// text is appended to output.
     int32_t run(const Program& program, std::string& output);
 
+    /// Runs one simple statement (assignment, print, command, declaration).
+    HostResult execute(const Stmt& stmt, std::string& output);
     /// Evaluates one expression.
     HostResult evaluate(const Expr& expr, Value& out, int depth = 0);
+    /// Evaluates an expression that must give a number.
+    HostResult evaluateNumber(const Expr& expr, double& out);
+    /// Writes value to an assignment target (a name expression).
+    HostResult assign(const Expr& target, double value);
+    /// Evaluates the arguments and axis of a name.
+    HostResult resolve(const Expr& expr, NameRef& ref, int depth);
 
 private:
-    HostResult execute(const Stmt& stmt, std::string& output);
-    HostResult resolve(const Expr& expr, NameRef& ref, int depth);
     HostResult resolveSources(const Expr& expr, NameRef& ref);
     HostResult resolveAxis(const Expr& expr, NameRef& ref, int depth);
     HostResult binary(const Expr& expr, Value& out, int depth);

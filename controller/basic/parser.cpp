@@ -1,5 +1,6 @@
 #include "controller/basic/parser.h"
 
+#include "controller/basic/linker.h"
 #include "controller/basic/names.h"
 
 #include <algorithm>
@@ -7,6 +8,20 @@
 #include <string>
 
 namespace korvan::controller::basic {
+
+namespace {
+
+// Commands whose arguments may follow without parentheses: RUN "MAIN", 2.
+constexpr std::string_view bareArgumentCommands[] = {"RUN", "STOP", "STOPTASK", "PAUSETASK",
+                                                     "RESUMETASK"};
+
+bool takesBareArguments(std::string_view upper)
+{
+    return std::find(std::begin(bareArgumentCommands), std::end(bareArgumentCommands), upper) !=
+           std::end(bareArgumentCommands);
+}
+
+} // namespace
 
 Parser::Parser(std::string_view source, DiagnosticSink sink)
     : m_lexer(source), m_sink(std::move(sink))
@@ -88,6 +103,24 @@ void Parser::error(std::string_view message, ErrorCode code)
         m_sink(d);
 }
 
+bool isStatementWord(std::string_view upperName)
+{
+    return Parser::findStatementWord(upperName) != nullptr;
+}
+
+bool Parser::checkWord(std::string_view word) const
+{
+    return check(TokenType::Name) && namesEqual(m_current.text, word);
+}
+
+bool Parser::matchWord(std::string_view word)
+{
+    if (!checkWord(word))
+        return false;
+    advance();
+    return true;
+}
+
 bool Parser::atStatementEnd() const
 {
     return check(TokenType::Separator) || check(TokenType::End);
@@ -104,16 +137,34 @@ void Parser::skipStatement()
         advance();
 }
 
+void Parser::closeOneLineIfs(Program& program)
+{
+    for (; m_oneLineIfs > 0; --m_oneLineIfs) {
+        Stmt end;
+        end.kind = StmtKind::EndIf;
+        end.line = m_previous.line;
+        program.statements.push_back(std::move(end));
+    }
+}
+
 std::optional<Program> Parser::parseProgram()
 {
     Program program;
     while (!check(TokenType::End)) {
-        if (match(TokenType::Separator))
+        if (match(TokenType::Separator)) {
+            if (m_previous.text != ":") {
+                closeOneLineIfs(program);
+                m_lineStart = true;
+            }
             continue;
+        }
         m_panic = false;
         m_depth = 0;
+        m_continueLine = false;
         std::optional<Stmt> stmt = statement();
-        if (stmt && !atStatementEnd())
+        m_lineStart = false;
+        const bool elseFollows = m_oneLineIfs > 0 && checkWord("ELSE");
+        if (stmt && !m_continueLine && !atStatementEnd() && !elseFollows)
             error("expected end of statement");
         if (m_panic) {
             skipStatement();
@@ -122,7 +173,10 @@ std::optional<Program> Parser::parseProgram()
         if (stmt)
             program.statements.push_back(std::move(*stmt));
     }
+    closeOneLineIfs(program);
     if (m_failed)
+        return std::nullopt;
+    if (!linkProgram(program, m_sink))
         return std::nullopt;
     return program;
 }
@@ -132,19 +186,43 @@ std::optional<Stmt> Parser::statement()
     if (match(TokenType::Question))
         return printStatement();
     if (match(TokenType::Global))
-        return declaration(true);
+        return declaration(Scope::Global);
     if (match(TokenType::Dim))
-        return declaration(false);
+        return declaration(Scope::Task);
     if (!check(TokenType::Name)) {
         error("expected a statement");
         return std::nullopt;
     }
+    if (const StatementWord* word = findStatementWord(upperName(m_current.text));
+        word && word->parse) {
+        advance();
+        return (this->*word->parse)();
+    }
+    return callOrAssignment();
+}
+
+std::optional<Stmt> Parser::callOrAssignment()
+{
     Stmt stmt;
     stmt.line = m_current.line;
+    const bool lineStart = m_lineStart;
     advance();
+    if (lineStart && check(TokenType::Separator) && m_current.text == ":") {
+        stmt.kind = StmtKind::Label;
+        stmt.name = upperName(m_previous.text);
+        return stmt;
+    }
     stmt.target = nameFrom(m_previous);
     if (m_panic)
         return std::nullopt;
+    if (takesBareArguments(stmt.target->text) && !stmt.target->hasArgs && !atStatementEnd()) {
+        stmt.target->hasArgs = true;
+        do {
+            stmt.target->args.push_back(expression());
+            if (m_panic)
+                return std::nullopt;
+        } while (match(TokenType::Comma));
+    }
     if (match(TokenType::Equal)) {
         stmt.kind = StmtKind::Assign;
         stmt.value = expression();
@@ -158,11 +236,11 @@ std::optional<Stmt> Parser::statement()
 
 std::optional<Stmt> Parser::printStatement()
 {
-    Stmt stmt;
-    stmt.kind = StmtKind::Print;
-    stmt.line = m_previous.line;
-    while (!atStatementEnd()) {
+    Stmt stmt = startStatement(StmtKind::Print);
+    bool glue = false;
+    while (!atStatementEnd() && !(m_oneLineIfs > 0 && checkWord("ELSE"))) {
         PrintItem item;
+        item.glued = glue;
         if (match(TokenType::Star)) {
             if (!check(TokenType::Name)) {
                 error("expected a name after '?*'");
@@ -181,9 +259,11 @@ std::optional<Stmt> Parser::printStatement()
             return std::nullopt;
         stmt.items.push_back(std::move(item));
         stmt.lineEnd = true;
-        // Items may be separated by blanks, ',' or ';'; a trailing ';' keeps
-        // the line open, a trailing ',' is accepted.
-        if (match(TokenType::Semicolon))
+        // Items may be separated by blanks or ',' (printed as one blank) or
+        // ';' (printed as nothing); a trailing ';' keeps the line open, a
+        // trailing ',' is accepted.
+        glue = match(TokenType::Semicolon);
+        if (glue)
             stmt.lineEnd = false;
         else
             match(TokenType::Comma);
@@ -191,12 +271,10 @@ std::optional<Stmt> Parser::printStatement()
     return stmt;
 }
 
-std::optional<Stmt> Parser::declaration(bool global)
+std::optional<Stmt> Parser::declaration(Scope scope)
 {
-    Stmt stmt;
-    stmt.kind = StmtKind::Declare;
-    stmt.global = global;
-    stmt.line = m_previous.line;
+    Stmt stmt = startStatement(StmtKind::Declare);
+    stmt.scope = scope;
     do {
         if (!check(TokenType::Name)) {
             error("expected a name to declare");
@@ -216,6 +294,202 @@ std::optional<Stmt> Parser::declaration(bool global)
     if (m_panic)
         return std::nullopt;
     return stmt;
+}
+
+std::optional<Stmt> Parser::localStatement()
+{
+    return declaration(Scope::Local);
+}
+
+std::optional<Stmt> Parser::ifStatement()
+{
+    std::optional<Stmt> stmt = conditionStatement(StmtKind::If);
+    if (!stmt || !matchWord("THEN")) {
+        if (stmt)
+            error("expected THEN");
+        return std::nullopt;
+    }
+    // Anything after THEN on the same line makes a one-line IF, closed by the
+    // line's end.
+    if (!atStatementEnd()) {
+        ++m_oneLineIfs;
+        m_continueLine = true;
+    }
+    return stmt;
+}
+
+std::optional<Stmt> Parser::elseIfStatement()
+{
+    std::optional<Stmt> stmt = conditionStatement(StmtKind::ElseIf);
+    if (stmt)
+        matchWord("THEN");
+    return stmt;
+}
+
+std::optional<Stmt> Parser::elseStatement()
+{
+    std::optional<Stmt> stmt = bareStatement(StmtKind::Else);
+    if (m_oneLineIfs > 0 && !atStatementEnd())
+        m_continueLine = true;
+    return stmt;
+}
+
+std::optional<Stmt> Parser::endStatement()
+{
+    if (matchWord("IF"))
+        return bareStatement(StmtKind::EndIf);
+    if (matchWord("SUB"))
+        return bareStatement(StmtKind::EndSub);
+    return bareStatement(StmtKind::End);
+}
+
+Stmt Parser::startStatement(StmtKind kind) const
+{
+    Stmt stmt;
+    stmt.kind = kind;
+    stmt.line = m_previous.line;
+    return stmt;
+}
+
+std::optional<Stmt> Parser::bareStatement(StmtKind kind)
+{
+    return startStatement(kind);
+}
+
+std::optional<Stmt> Parser::conditionStatement(StmtKind kind)
+{
+    Stmt stmt = startStatement(kind);
+    stmt.value = expression();
+    if (m_panic)
+        return std::nullopt;
+    return stmt;
+}
+
+std::optional<Stmt> Parser::forStatement()
+{
+    Stmt stmt = startStatement(StmtKind::For);
+    if (!check(TokenType::Name)) {
+        error("expected the loop variable");
+        return std::nullopt;
+    }
+    advance();
+    stmt.target = nameFrom(m_previous);
+    if (m_panic || !expect(TokenType::Equal, "'='"))
+        return std::nullopt;
+    stmt.value = expression();
+    if (m_panic)
+        return std::nullopt;
+    if (!matchWord("TO")) {
+        error("expected TO");
+        return std::nullopt;
+    }
+    stmt.limit = expression();
+    if (!m_panic && matchWord("STEP"))
+        stmt.step = expression();
+    if (m_panic)
+        return std::nullopt;
+    return stmt;
+}
+
+std::optional<Stmt> Parser::nextStatement()
+{
+    Stmt stmt = startStatement(StmtKind::Next);
+    if (match(TokenType::Name))
+        stmt.name = upperName(m_previous.text);
+    return stmt;
+}
+
+std::optional<Stmt> Parser::jumpStatement(StmtKind kind)
+{
+    Stmt stmt = startStatement(kind);
+    if (!match(TokenType::Name)) {
+        error("expected a label");
+        return std::nullopt;
+    }
+    stmt.name = upperName(m_previous.text);
+    return stmt;
+}
+
+std::optional<Stmt> Parser::subStatement()
+{
+    Stmt stmt = startStatement(StmtKind::Sub);
+    if (!match(TokenType::Name)) {
+        error("expected the SUB's name");
+        return std::nullopt;
+    }
+    stmt.name = upperName(m_previous.text);
+    if (match(TokenType::LeftParen) && !match(TokenType::RightParen)) {
+        do {
+            if (!match(TokenType::Name)) {
+                error("expected a parameter name");
+                return std::nullopt;
+            }
+            stmt.params.push_back(upperName(m_previous.text));
+        } while (match(TokenType::Comma));
+        if (!expect(TokenType::RightParen, "')'"))
+            return std::nullopt;
+    }
+    return stmt;
+}
+
+std::optional<Stmt> Parser::waitStatement()
+{
+    Stmt stmt;
+    stmt.line = m_previous.line;
+    if (matchWord("UNTIL")) {
+        stmt.kind = StmtKind::WaitUntil;
+        stmt.value = expression();
+    } else if (matchWord("IDLE")) {
+        stmt.kind = StmtKind::WaitIdle;
+        if (matchWord("AXIS") && expect(TokenType::LeftParen, "'(' after AXIS")) {
+            stmt.value = expression();
+            expect(TokenType::RightParen, "')'");
+        }
+    } else {
+        error("expected IDLE or UNTIL after WAIT");
+    }
+    if (m_panic)
+        return std::nullopt;
+    return stmt;
+}
+
+std::optional<Stmt> Parser::delayStatement()
+{
+    return conditionStatement(StmtKind::Delay);
+}
+
+const Parser::StatementWord* Parser::findStatementWord(std::string_view upper)
+{
+    static const StatementWord words[] = {
+        {"PRINT", &Parser::printStatement},
+        {"IF", &Parser::ifStatement},
+        {"THEN", nullptr},
+        {"ELSEIF", &Parser::elseIfStatement},
+        {"ELSE", &Parser::elseStatement},
+        {"ENDIF", &Parser::endIfStatement},
+        {"END", &Parser::endStatement},
+        {"FOR", &Parser::forStatement},
+        {"TO", nullptr},
+        {"STEP", nullptr},
+        {"NEXT", &Parser::nextStatement},
+        {"WHILE", &Parser::whileStatement},
+        {"WEND", &Parser::wendStatement},
+        {"REPEAT", &Parser::repeatStatement},
+        {"UNTIL", &Parser::untilStatement},
+        {"GOTO", &Parser::gotoStatement},
+        {"GOSUB", &Parser::gosubStatement},
+        {"RETURN", &Parser::returnStatement},
+        {"SUB", &Parser::subStatement},
+        {"ENDSUB", &Parser::endSubStatement},
+        {"LOCAL", &Parser::localStatement},
+        {"WAIT", &Parser::waitStatement},
+        {"DELAY", &Parser::delayStatement},
+    };
+    for (const StatementWord& w : words) {
+        if (w.word == upper)
+            return &w;
+    }
+    return nullptr;
 }
 
 ExprPtr Parser::expression(Precedence precedence)

@@ -30,13 +30,18 @@ enum class Precedence
 /// instead of exhausting the stack.
 inline constexpr int maxNesting = 200;
 
+/// True for a word that starts or shapes a statement (IF, FOR, TO, ...) and
+/// so cannot name a variable.
+bool isStatementWord(std::string_view upperName);
+
 class Parser
 {
 public:
     Parser(std::string_view source, DiagnosticSink sink);
 
-    /// The whole text as a program, or nothing after an error (every error
-    /// went to the sink; parsing resumes at the next statement to find more).
+    /// The whole text as a linked program (see linker.h), or nothing after
+    /// an error (every error went to the sink; parsing resumes at the next
+    /// statement to find more).
     std::optional<Program> parseProgram();
 
 private:
@@ -59,9 +64,49 @@ private:
     bool atStatementEnd() const;
     bool startsExpression() const;
 
+    // A word that starts or shapes a statement; parse is null for the words
+    // that only shape one (THEN, TO, STEP).
+    using StatementFn = std::optional<Stmt> (Parser::*)();
+    struct StatementWord
+    {
+        std::string_view word;
+        StatementFn parse;
+    };
+    static const StatementWord* findStatementWord(std::string_view upper);
+    friend bool isStatementWord(std::string_view upperName);
+
+    bool checkWord(std::string_view word) const;
+    bool matchWord(std::string_view word);
+    void closeOneLineIfs(Program& program);
+
     std::optional<Stmt> statement();
+    std::optional<Stmt> callOrAssignment();
     std::optional<Stmt> printStatement();
-    std::optional<Stmt> declaration(bool global);
+    std::optional<Stmt> declaration(Scope scope);
+    std::optional<Stmt> ifStatement();
+    std::optional<Stmt> elseIfStatement();
+    std::optional<Stmt> elseStatement();
+    std::optional<Stmt> endStatement();
+    std::optional<Stmt> forStatement();
+    std::optional<Stmt> nextStatement();
+    std::optional<Stmt> conditionStatement(StmtKind kind);
+    /// A statement of that kind on the line of the word just read.
+    Stmt startStatement(StmtKind kind) const;
+    std::optional<Stmt> bareStatement(StmtKind kind);
+    std::optional<Stmt> jumpStatement(StmtKind kind);
+    std::optional<Stmt> endIfStatement() { return bareStatement(StmtKind::EndIf); }
+    std::optional<Stmt> endSubStatement() { return bareStatement(StmtKind::EndSub); }
+    std::optional<Stmt> whileStatement() { return conditionStatement(StmtKind::While); }
+    std::optional<Stmt> wendStatement() { return bareStatement(StmtKind::Wend); }
+    std::optional<Stmt> repeatStatement() { return bareStatement(StmtKind::Repeat); }
+    std::optional<Stmt> untilStatement() { return conditionStatement(StmtKind::Until); }
+    std::optional<Stmt> gotoStatement() { return jumpStatement(StmtKind::Goto); }
+    std::optional<Stmt> gosubStatement() { return jumpStatement(StmtKind::Gosub); }
+    std::optional<Stmt> returnStatement() { return bareStatement(StmtKind::Return); }
+    std::optional<Stmt> subStatement();
+    std::optional<Stmt> waitStatement();
+    std::optional<Stmt> delayStatement();
+    std::optional<Stmt> localStatement();
     ExprPtr expression(Precedence precedence = Precedence::Or);
 
     ExprPtr number();
@@ -77,6 +122,12 @@ private:
     Token m_current;
     Token m_previous;
     bool m_failed = false;
+    /// True before the first statement of a physical line (labels).
+    bool m_lineStart = true;
+    /// One-line IFs ("IF a THEN b") still open on this line.
+    int m_oneLineIfs = 0;
+    /// The statement just parsed may be followed by another without ':'.
+    bool m_continueLine = false;
     bool m_panic = false;
     int m_depth = 0;
 };

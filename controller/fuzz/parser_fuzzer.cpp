@@ -16,7 +16,7 @@ korvan::controller::Controller& controller()
         korvan::controller::parseProfile(
             R"({"io": {"inputs": 24, "outputs": 16, "analogInputs": 2, "analogOutputs": 2,
                 "pwm": 2}, "memory": {"table": 4000, "vr": 100},
-                "modules": [{"canId": 0, "inputs": 16, "outputs": 16}]})"),
+                "modules": [{"canId": 1, "inputs": 16, "outputs": 16}]})"),
         {"", &clock});
     return instance;
 }

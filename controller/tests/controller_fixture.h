@@ -50,6 +50,15 @@ protected:
     /// Runs text and returns its code.
     int32_t code(const std::string& text) { return controller->execute(task, text).code; }
 
+    /// Lets n servo periods of one millisecond pass.
+    void tick(int n = 1)
+    {
+        for (int i = 0; i < n; ++i) {
+            clock.advance(0.001);
+            controller->tick();
+        }
+    }
+
     ManualClock clock;
     TaskContext task;
     std::unique_ptr<Controller> controller;

@@ -84,16 +84,18 @@ TEST_F(SessionTest, ProgramPackagesRunAndRomOnesComeBackAfterAReboot)
     };
     EXPECT_EQ(s->downloadPackage(package("SPEED(0)=\r\nACCEL(0)=5"), link::PackageTarget::Rom),
               277);
-    EXPECT_NE(s->takeMessages(1000).find("Demo.bas:1:"), std::string::npos);
+    EXPECT_NE(s->takeMessages(1000).find("Lostcount:1 in Demo.bas"), std::string::npos);
     EXPECT_EQ(ok("?ACCEL(0)"), "1000\r\n"); // nothing ran
 
     EXPECT_EQ(s->downloadPackage(package("GLOBAL ENABLE_OUT(8)\r\nSPEED(0)=55\r\nVR(1)=2"),
                                  link::PackageTarget::RamRun),
               0);
+    tick();
     EXPECT_EQ(ok("?SPEED(0)"), "55\r\n");
     EXPECT_EQ(s->downloadPackage(package("SPEED(1)=66"), link::PackageTarget::Rom), 0);
     EXPECT_EQ(s->execute("reboot").code, 0);
     clock.advance(2.5);
+    tick();
     EXPECT_EQ(ok("?SPEED(0) SPEED(1)"), "100 66\r\n"); // ROM state: the ROM program ran
 }
 

@@ -132,6 +132,9 @@ void CaptureEngine::manualTrigger()
     m_record.history = 0;
     m_record.total = 0;
     m_state.drawn = 0;
+    // The next ticks only repaint the columns they read; without a whole repaint
+    // the previous record's trace would stay on screen beyond the new samples.
+    m_host.repaintAll();
     if (m_settings.continuous) {
         std::string reply;
         const std::int32_t rc = m_link.execute("TRIGGER(1)", 500, reply, 2048);
@@ -176,18 +179,15 @@ bool CaptureEngine::readSamples(int read, int n)
     return true;
 }
 
-bool CaptureEngine::growRecord(int newHistory, int validPerChannel)
+bool CaptureEngine::growRecord(int newHistory)
 {
     const long long length = static_cast<long long>(newHistory) + depth();
-    if (length > 0x7FFFFFFF || !m_record.buffer.grow(validPerChannel, static_cast<int>(length))) {
+    if (length > 0x7FFFFFFF || !m_record.buffer.grow(newHistory, static_cast<int>(length))) {
         m_host.showMessage("内存不足");
         // Keep the record as it stands and end the capture; the timer stays alive.
         stop();
         return false;
     }
-    // Samples of the finished capture that a limited serial read never fetched.
-    for (int c = 0; c < count(); ++c)
-        holdSamples(c, std::min(validPerChannel, newHistory), newHistory);
     m_record.history = newHistory;
     m_record.total = newHistory;
     m_state.drawn = newHistory;
@@ -243,7 +243,7 @@ int CaptureEngine::poll()
                 // may need several ticks to fetch the last ones.
                 if (pos == depth() && read == depth() && continuousArmed()) {
                     const int finished = m_record.history + depth();
-                    if (!growRecord(finished, finished)) {
+                    if (!growRecord(finished)) {
                         followAndRepaint(read);
                         return m_link.connectType() <= kSerialLink ? 100 : 20;
                     }
@@ -265,12 +265,15 @@ int CaptureEngine::poll()
                 followAndRepaint(read);
             }
         }
-        // Re-trigger of an unarmed continuous record once the capture is past 80 %.
+        // Re-trigger of an unarmed continuous record once the capture is past 80 %,
+        // but only when every sample up to the fill position is in: a serial link
+        // takes several ticks to fetch them, and a record grown past unread samples
+        // would hold values the controller never recorded there.
         if (m_state.running && havePos && m_settings.continuous && !m_state.armed &&
             m_state.effectiveDepth * 0.8 < pos) {
             const int position = std::min<std::int32_t>(pos, depth());
-            const int valid = m_record.history + (m_record.total - m_record.history);
-            if (growRecord(m_record.history + position, valid))
+            if (m_record.total - m_record.history >= position &&
+                growRecord(m_record.history + position))
                 m_link.executeNoAck("TRIGGER", 500);
         }
     }

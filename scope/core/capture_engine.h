@@ -69,7 +69,7 @@ private:
     int depth() const { return m_record.depth; }
     bool readSamples(int read, int n);
     void holdSamples(int channel, int from, int to);
-    bool growRecord(int newHistory, int validPerChannel);
+    bool growRecord(int newHistory);
     bool continuousArmed() const { return m_settings.continuous && m_state.armed; }
     void followAndRepaint(int read);
 

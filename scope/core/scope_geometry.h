@@ -23,21 +23,25 @@ inline int sampleX(long long s, const ScopeView& view)
         std::trunc(static_cast<double>(s - view.viewStart) * 100.0 / view.horizontalScale));
 }
 
-/// y of value v in time mode. A scale of 0 has no meaning: the channel is drawn
-/// flat, its offset read as pixels above the centre line.
+/// Pixels that value v of a channel spans from its centre line: (v + offset) × 100 ÷ scale.
+/// A scale of 0 has no meaning: the channel is drawn flat, its offset read as pixels.
+inline double channelPixels(float v, float offset, float scale)
+{
+    if (scale != 0.0F)
+        return (static_cast<double>(v) + offset) * 100.0 / scale;
+    return std::isfinite(offset) ? std::trunc(offset) : 0.0;
+}
+
+/// y of value v in time mode; far-off values are held representable.
 inline int valueY(float v, float offset, float scale, int midY)
 {
-    if (scale != 0.0F) {
-        const double t = (static_cast<double>(v) + offset) * 100.0 / scale;
-        // The cast truncates toward zero; far-off values are held representable.
-        if (t > -1.0e7 && t < 1.0e7)
-            return midY - static_cast<int>(t);
-        if (t >= 1.0e7)
-            return midY - 10000000;
-        if (t <= -1.0e7)
-            return midY + 10000000;
-    }
-    return midY - static_cast<int>(std::isfinite(offset) ? std::trunc(offset) : 0.0F);
+    const double t = channelPixels(v, offset, scale);
+    if (t >= 1.0e7)
+        return midY - 10000000;
+    if (t <= -1.0e7)
+        return midY + 10000000;
+    // The cast truncates toward zero; a value without a number is drawn at the offset.
+    return midY - static_cast<int>(std::isnan(t) ? channelPixels(0.0F, offset, 0.0F) : t);
 }
 
 struct DirtyRect

@@ -140,8 +140,8 @@ void paintBackground(QPainter& p, const Frame& f)
 
 void paintXyGrid(QPainter& p, const Frame& f)
 {
-    const double a = f.input.offsets[0] / f.input.scales[0] * 100.0;
-    const double b = f.input.offsets[1] / f.input.scales[1] * 100.0;
+    const double a = channelPixels(0.0F, f.input.offsets[0], f.input.scales[0]);
+    const double b = channelPixels(0.0F, f.input.offsets[1], f.input.scales[1]);
     if (!std::isfinite(a) || !std::isfinite(b))
         return;
     const int y0 = static_cast<int>(std::trunc(f.midY - b));
@@ -216,15 +216,13 @@ void paintXyTraces(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r)
     const RenderInput& in = f.input;
     for (int first = 0; first + 1 < r.channelCount && first < 6; first += 2) {
         const auto X = static_cast<std::size_t>(first), Y = X + 1;
-        if (in.scales[X] == 0.0F || in.scales[Y] == 0.0F)
-            continue;
         const QRgb color = toRgb(in.colors[X]);
         int lastX = -1, lastY = -1;
         const float* xs = r.buffer.channel(first);
         const float* ys = r.buffer.channel(first + 1);
         for (int s = 0; s < r.total; ++s) {
-            const double fx = 100.0 * (xs[s] + in.offsets[X]) / in.scales[X] + f.midX;
-            const double fy = f.midY - 100.0 * (ys[s] + in.offsets[Y]) / in.scales[Y];
+            const double fx = channelPixels(xs[s], in.offsets[X], in.scales[X]) + f.midX;
+            const double fy = f.midY - channelPixels(ys[s], in.offsets[Y], in.scales[Y]);
             if (!(std::fabs(fx) < 1e7 && std::fabs(fy) < 1e7))
                 continue;
             const int x = static_cast<int>(fx), y = static_cast<int>(fy);

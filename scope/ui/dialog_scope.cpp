@@ -6,6 +6,7 @@
 #include "scope/render/scope_show.h"
 #include "scope/ui/scope_config.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -27,6 +29,15 @@ constexpr int kLeftWidth = 290;
 QString fromText(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Selects the list entry of that name, so the open list shows it; a typed name
+// that is not in the list stays as the box's text.
+void selectSource(QComboBox* box, const std::string& name)
+{
+    const QString text = QString::fromStdString(name);
+    box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    box->setCurrentText(text);
 }
 
 QString truncatedText(double v)
@@ -81,42 +92,51 @@ CDialogScope::~CDialogScope() = default;
 void CDialogScope::buildControls()
 {
     m_left = new QWidget(this);
-    auto* grid = new QGridLayout(m_left);
-    grid->setContentsMargins(4, 4, 4, 4);
-    grid->setHorizontalSpacing(2);
-    grid->setVerticalSpacing(3);
+    auto* column = new QVBoxLayout(m_left);
+    column->setContentsMargins(4, 4, 4, 4);
+    column->setSpacing(3);
+    // Buttons and rows keep grids of their own: a button's width must not widen
+    // a row column, or the row boxes would overlap and hide the source arrow.
+    auto* controls = new QGridLayout;
+    controls->setHorizontalSpacing(2);
+    controls->setVerticalSpacing(3);
+    column->addLayout(controls);
     const auto button = [this](const char* caption, auto slot) {
         auto* b = new QPushButton(QString::fromUtf8(caption), m_left);
         connect(b, &QPushButton::clicked, this, slot);
         return b;
     };
     m_settingsButton = button("设置", &CDialogScope::settingsAction);
-    grid->addWidget(m_settingsButton, 0, 0, 1, 2);
-    grid->addWidget(button("启动", &CDialogScope::startCapture), 0, 2, 1, 2);
-    grid->addWidget(button("停止", &CDialogScope::stopCapture), 0, 4);
+    controls->addWidget(m_settingsButton, 0, 0);
+    controls->addWidget(button("启动", &CDialogScope::startCapture), 0, 1);
+    controls->addWidget(button("停止", &CDialogScope::stopCapture), 0, 2);
     m_labelsButton = button("<<", &CDialogScope::toggleLabels);
-    grid->addWidget(m_labelsButton, 1, 0, 1, 2);
-    grid->addWidget(button("手动触发", &CDialogScope::manualTrigger), 1, 2, 1, 2);
-    grid->addWidget(button("导入", &CDialogScope::importData), 2, 0, 1, 2);
-    grid->addWidget(button("导出", &CDialogScope::exportData), 2, 2, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("水平刻度"), m_left), 3, 0, 1, 2);
+    controls->addWidget(m_labelsButton, 1, 0);
+    controls->addWidget(button("手动触发", &CDialogScope::manualTrigger), 1, 1);
+    controls->addWidget(button("导入", &CDialogScope::importData), 2, 0);
+    controls->addWidget(button("导出", &CDialogScope::exportData), 2, 1);
+    controls->addWidget(new QLabel(QStringLiteral("水平刻度"), m_left), 3, 0);
     m_horizontalScale = new QLineEdit(m_left);
-    grid->addWidget(m_horizontalScale, 3, 2, 1, 2);
+    controls->addWidget(m_horizontalScale, 3, 1);
     connect(m_horizontalScale, &QLineEdit::textChanged, this, &CDialogScope::onHorizontalScaleText);
     m_xyMode = new QCheckBox(QStringLiteral("XY模式"), m_left);
-    grid->addWidget(m_xyMode, 4, 0, 1, 2);
+    controls->addWidget(m_xyMode, 4, 0);
     connect(m_xyMode, &QCheckBox::toggled, this, [this](bool on) {
         m_display->input().view.xyMode = on;
         m_display->repaintAll();
     });
     m_follow = new QCheckBox(QStringLiteral("跟随"), m_left);
-    grid->addWidget(m_follow, 4, 2, 1, 2);
+    controls->addWidget(m_follow, 4, 1);
     connect(m_follow, &QCheckBox::clicked, this,
             [this] { m_settings.follow = !m_settings.follow; });
 
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(2);
+    grid->setVerticalSpacing(3);
+    column->addLayout(grid);
     const char* headings[] = {"显示", "编号", "数据源", "偏移", "刻度"};
     for (int i = 0; i < 5; ++i)
-        grid->addWidget(new QLabel(QString::fromUtf8(headings[i]), m_left), 5, i);
+        grid->addWidget(new QLabel(QString::fromUtf8(headings[i]), m_left), 0, i);
     for (int c = 0; c < kMaxChannels; ++c) {
         RowWidgets& w = m_rowWidgets[static_cast<std::size_t>(c)];
         w.show = new QCheckBox(QString::number(c + 1), m_left);
@@ -126,6 +146,8 @@ void CDialogScope::buildControls()
         w.source->setEditable(true);
         for (const std::string_view name : kDataSources)
             w.source->addItem(fromText(name));
+        // The open list is as wide as its longest name, not the narrow box.
+        w.source->view()->setMinimumWidth(w.source->view()->sizeHintForColumn(0) + 24);
         w.offset = new QLineEdit(m_left);
         w.scale = new QLineEdit(m_left);
         // 290 pixels hold the five columns; the source names need the room.
@@ -134,7 +156,7 @@ void CDialogScope::buildControls()
         w.source->setFixedWidth(104);
         w.offset->setFixedWidth(42);
         w.scale->setFixedWidth(46);
-        const int row = 6 + c;
+        const int row = 1 + c;
         grid->addWidget(w.show, row, 0);
         grid->addWidget(w.number, row, 1);
         grid->addWidget(w.source, row, 2);
@@ -151,7 +173,7 @@ void CDialogScope::buildControls()
         connect(w.scale, &QLineEdit::textChanged, this,
                 [this, c](const QString& t) { onOffsetOrScaleText(c, true, t); });
     }
-    grid->setRowStretch(6 + kMaxChannels, 1);
+    column->addStretch(1);
     m_left->setFixedWidth(kLeftWidth);
 
     m_scrollBar = new QScrollBar(Qt::Horizontal, this);
@@ -173,7 +195,7 @@ void CDialogScope::fillRows()
     for (int c = 0; c < kMaxChannels; ++c) {
         const ScopeChannel& row = m_rows[static_cast<std::size_t>(c)];
         RowWidgets& w = m_rowWidgets[static_cast<std::size_t>(c)];
-        w.source->setCurrentText(QString::fromStdString(row.source));
+        selectSource(w.source, row.source);
         w.number->setCurrentText(QString::number(row.number));
         w.offset->setText(truncatedText(row.offset));
         w.scale->setText(truncatedText(row.scale));
@@ -399,7 +421,7 @@ void CDialogScope::loadControllerLimits()
     for (int c = 0; c < kMaxChannels; ++c) {
         const RowBoxes& b = boxes[static_cast<std::size_t>(c)];
         RowWidgets& w = m_rowWidgets[static_cast<std::size_t>(c)];
-        w.source->setCurrentText(QString::fromStdString(b.source));
+        selectSource(w.source, b.source);
         w.number->clear();
         for (int i = 0; i < b.listCount; ++i)
             w.number->addItem(QString::number(i));

@@ -92,7 +92,9 @@ ScopeConfig::ScopeConfig(ScopeLink& link, int offeredChannels, const ScopeConfig
         // Two columns of four swatches beside the fields.
         grid->addWidget(new QLabel(QStringLiteral("通道%1：").arg(c + 1), this), c % 4 + row,
                         2 * (c / 4));
-        grid->addWidget(swatch, c % 4 + row, 2 * (c / 4) + 1);
+        // One width for all eight, whichever column they share with wider fields.
+        swatch->setFixedWidth(60);
+        grid->addWidget(swatch, c % 4 + row, 2 * (c / 4) + 1, Qt::AlignLeft);
     }
     row += 4;
     auto* buttons = new QDialogButtonBox(this);

@@ -23,7 +23,7 @@ struct ControllerCounts
 /// One expansion module as far as its inputs matter.
 struct ChildCardInputs
 {
-    int cardNumber = 0;
+    int firstInput = 0; ///< the module's first digital input number
     int inputCount = 0;
 };
 
@@ -52,6 +52,21 @@ public:
     virtual int readEncoderRatios(std::span<float> first, std::span<float> second) = 0;
     /// Per-value writer "%s(%d) =  %f " from start.
     virtual int writeValues(std::string_view name, int start, std::span<const float> values) = 0;
+
+    /// A setter through ExecuteDirect with a reply buffer whose text is ignored.
+    int set(std::string_view command)
+    {
+        std::string ignored;
+        return direct(command, &ignored);
+    }
+    /// A setter through ExecuteCommand with a reply buffer whose text is ignored.
+    int setBuffered(std::string_view command)
+    {
+        std::string ignored;
+        return execute(command, &ignored);
+    }
+    /// Through ExecuteDirect without a reply buffer: queued moves, REGIST, CONNECT, ...
+    int sendWithoutReply(std::string_view command) { return direct(command, nullptr); }
 };
 
 /// printf into a std::string, for the command texts.

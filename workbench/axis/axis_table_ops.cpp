@@ -67,21 +67,20 @@ void SendAxis(AxisPort& port, const AxisTable& table, int axis)
             parameter.encoding == ParameterEncoding::AxisType
                 ? FormatCommand(parameter.setCommand, axis, TruncateToInt(value))
                 : FormatCommand(parameter.setCommand, axis, static_cast<double>(value));
-        port.direct(command, nullptr);
+        port.set(command);
     }
     const int step1 = TruncateToInt(table.at(AxisRow::StepRatio1, axis));
     const int step2 = TruncateToInt(table.at(AxisRow::StepRatio2, axis));
     if (IsValidStepTerm(step1) && IsValidStepTerm(step2))
-        port.execute(FormatCommand("base(%d)\r\nSTEP_RATIO(%d,%d)", axis, step1, step2), nullptr);
+        port.setBuffered(FormatCommand("base(%d)\r\nSTEP_RATIO(%d,%d)", axis, step1, step2));
     const int encoder1 = TruncateToInt(table.at(AxisRow::EncoderRatio1, axis));
     const int encoder2 = TruncateToInt(table.at(AxisRow::EncoderRatio2, axis));
     if (encoder1 <= 65535 && encoder2 <= 65535)
-        port.execute(FormatCommand("base(%d)\r\nENCODER_RATIO(%d,%d)", axis, encoder1, encoder2),
-                     nullptr);
+        port.setBuffered(
+            FormatCommand("base(%d)\r\nENCODER_RATIO(%d,%d)", axis, encoder1, encoder2));
     for (AxisRow row : kInputRows)
-        port.direct(
-            FormatCommand(ParameterOfRow(row).setCommand, axis, TruncateToInt(table.at(row, axis))),
-            nullptr);
+        port.set(FormatCommand(ParameterOfRow(row).setCommand, axis,
+                               TruncateToInt(table.at(row, axis))));
     const float enableOut = table.at(AxisRow::EnableOut, axis);
     port.writeValues("ENABLE_OUT", axis, std::span(&enableOut, 1));
     const float clearOut = table.at(AxisRow::ClearOut, axis);
@@ -132,12 +131,10 @@ void ResetAxisTable(AxisPort& port, AxisTable& table, const HardwareDefaultsFile
     }
     ApplyHardwareDefaults(port, table, defaults);
     for (int input = 0; input < counts->localInputs; ++input)
-        port.execute(FormatCommand("INVERT_IN(%d,%d)", input, 0), nullptr);
-    for (const ChildCardInputs& card : port.childCards()) {
-        const int first = (card.cardNumber + 1) * 16;
+        port.setBuffered(FormatCommand("INVERT_IN(%d,%d)", input, 0));
+    for (const ChildCardInputs& card : port.childCards())
         for (int input = 0; input < card.inputCount; ++input)
-            port.execute(FormatCommand("INVERT_IN(%d,%d)", first + input, 0), nullptr);
-    }
+            port.setBuffered(FormatCommand("INVERT_IN(%d,%d)", card.firstInput + input, 0));
 }
 
 } // namespace korvan::axis

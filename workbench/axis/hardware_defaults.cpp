@@ -63,7 +63,7 @@ void ApplyEntry(AxisPort& port, AxisTable& table, const pugi::xml_node& entry)
                     continue;
                 table.set(effect.row, axis, static_cast<float>(value));
                 if (effect.setCommand)
-                    port.direct(FormatCommand(effect.setCommand, axis, value), nullptr);
+                    port.set(FormatCommand(effect.setCommand, axis, value));
                 break;
             }
         }

@@ -1,5 +1,5 @@
-// The AxisPort of the program: the command library's base operations and
-// block readers on one connection's handle.
+// The AxisPort of the program: the command library's base operations, block
+// readers, ratio readers, per-value writer and records on one connection's handle.
 #pragma once
 
 #include "link/korvan.h"
@@ -28,13 +28,7 @@ public:
     int writeValues(std::string_view name, int start, std::span<const float> values) final;
 
 private:
-    int readRatios(bool step, std::span<float> first, std::span<float> second);
     ControllerHandle m_handle;
 };
-
-/// Reads the STEP_RATIO (step) or ENCODER_RATIO section of a "?*SET" reply,
-/// "a~b c~d ...", into pairs; 30001 when the section is missing or out of order.
-int ParseRatioSection(const std::string& reply, bool step, std::span<float> first,
-                      std::span<float> second);
 
 } // namespace korvan::axis

@@ -9,16 +9,14 @@ namespace {
 void QueueMove(AxisPort& port, const AxisPanelEntry& entry, float position, int axis)
 {
     const char* format = entry.absoluteMode == 1 ? "MOVEABS(%f) AXIS(%d)" : "MOVE(%f) AXIS(%d)";
-    port.direct(FormatCommand(format, static_cast<double>(position), axis), nullptr);
+    port.sendWithoutReply(FormatCommand(format, static_cast<double>(position), axis));
 }
 
 void QueueDelay(AxisPort& port, const AxisPanelEntry& entry, int axis)
 {
     if (entry.inPositionDelay == 0.0f)
         return;
-    port.direct(
-        FormatCommand("BASE(%d)\r\nMOVE_WA(%d)", axis, TruncateToInt(entry.inPositionDelay)),
-        nullptr);
+    port.set(FormatCommand("BASE(%d)\r\nMOVE_WA(%d)", axis, TruncateToInt(entry.inPositionDelay)));
 }
 
 } // namespace

@@ -3,7 +3,11 @@
 #include "workbench/axis/axis_catalogue.h"
 #include "workbench/axis/port_queries.h"
 
+#include "cmdlib/motion.h"
+
 #include <algorithm>
+#include <span>
+#include <utility>
 
 namespace korvan::axis {
 
@@ -12,31 +16,12 @@ namespace {
 constexpr int kLinkedMoveType = 21;
 constexpr std::array<int, 7> kLatchAxisTypes{3, 4, 6, 9, 10, 50, 65};
 
-bool IsTwoPassMode(int mode)
-{
-    return (mode >= 31 && mode <= 36) || mode == 38 || mode == 39;
-}
-
 double D(float value)
 {
     return static_cast<double>(value);
 }
 
 } // namespace
-
-std::string HomingScript(int axis, int datumMode, float speed, float creep, float distance)
-{
-    std::string script = FormatCommand("BASE(%d)\r\nAxis_stopreason=0\r\nSpeed=%f\r\nCreep=%f\r\n",
-                                       axis, D(speed), D(creep));
-    if (IsTwoPassMode(datumMode)) {
-        const int firstPass = datumMode - 20;
-        script += FormatCommand("datum(%d)\r\nMove_Para(Speed,%d,%f)\r\nMOVE(%f)\r\ndatum(%d)",
-                                firstPass, axis, D(creep), D(distance), firstPass);
-    } else {
-        script += FormatCommand("datum(%d)", datumMode);
-    }
-    return script;
-}
 
 int ComparatorRegistry::owner(int comparator) const
 {
@@ -60,6 +45,7 @@ void SingleAxisLogic::activate(AxisPort* port, int slot, int axis, int language)
     m_clearState = 0;
     m_captions.compareFieldsEnabled = remembered().compareRunning == 0;
     m_captions.linkFieldsEnabled = !m_linked;
+    updateJogCaption();
 }
 
 void SingleAxisLogic::loadFromController()
@@ -81,6 +67,7 @@ void SingleAxisLogic::loadFromController()
     m_captions.singleLatch =
         Text(entry.singleLatch ? PanelText::SingleRegist : PanelText::LoopRegist, m_language);
     m_fields = entry;
+    updateJogCaption();
     m_enableOutput = TruncateToInt(m_table.at(AxisRow::EnableOut, m_axis));
     m_clearOutput = TruncateToInt(m_table.at(AxisRow::ClearOut, m_axis));
     m_captions.compareFieldsEnabled = entry.compareRunning == 0;
@@ -90,6 +77,13 @@ void SingleAxisLogic::loadFromController()
 int SingleAxisLogic::axisType() const
 {
     return TruncateToInt(m_table.at(AxisRow::Atype, m_axis));
+}
+
+// The check box has no language file key: without this it would keep its
+// built-in Chinese caption, or the caption of the axis shown before.
+void SingleAxisLogic::updateJogCaption()
+{
+    m_captions.jog = Text(m_fields.jogMode ? PanelText::Jog : PanelText::Step, m_language);
 }
 
 void SingleAxisLogic::updateLinkCaption()
@@ -107,10 +101,10 @@ bool SingleAxisLogic::refuseWhenLinked()
 
 void SingleAxisLogic::sendMoveSettings()
 {
-    m_port->direct(FormatCommand("SPEED(%d)=%f", m_axis, D(m_fields.moveSpeed)), nullptr);
-    m_port->direct(FormatCommand("SRAMP(%d)=%f", m_axis, D(m_fields.moveSramp)), nullptr);
-    m_port->direct(FormatCommand("ACCEL(%d)=%f", m_axis, D(m_fields.moveAccel)), nullptr);
-    m_port->direct(FormatCommand("DECEL(%d)=%f", m_axis, D(m_fields.moveDecel)), nullptr);
+    m_port->set(FormatCommand("SPEED(%d)=%f", m_axis, D(m_fields.moveSpeed)));
+    m_port->set(FormatCommand("SRAMP(%d)=%f", m_axis, D(m_fields.moveSramp)));
+    m_port->set(FormatCommand("ACCEL(%d)=%f", m_axis, D(m_fields.moveAccel)));
+    m_port->set(FormatCommand("DECEL(%d)=%f", m_axis, D(m_fields.moveDecel)));
 }
 
 void SingleAxisLogic::toggleEnable()
@@ -121,7 +115,7 @@ void SingleAxisLogic::toggleEnable()
     const std::string command = m_enableOutput >= 0 && axisType() < kFirstBusAxisType
                                     ? FormatCommand("op(%d,%d)", m_enableOutput, wanted)
                                     : FormatCommand("AXIS_ENABLE(%d)=%d", m_axis, wanted);
-    if (m_port->direct(command, nullptr) == 0)
+    if (m_port->set(command) == 0)
         m_enableState = wanted;
 }
 
@@ -131,11 +125,11 @@ void SingleAxisLogic::toggleClear()
         return;
     if (m_clearOutput >= 0 && axisType() < kFirstBusAxisType) {
         const int wanted = m_clearState ? 0 : 1;
-        if (m_port->direct(FormatCommand("op(%d,%d)", m_clearOutput, wanted), nullptr) == 0)
+        if (m_port->set(FormatCommand("op(%d,%d)", m_clearOutput, wanted)) == 0)
             m_clearState = wanted;
         return;
     }
-    m_port->execute(FormatCommand("BASE(%d)\r\nDATUM(0)\r\nDRIVE_CLEAR(%d)", m_axis, 0), nullptr);
+    m_port->setBuffered(FormatCommand("BASE(%d)\r\nDATUM(0)\r\nDRIVE_CLEAR(%d)", m_axis, 0));
 }
 
 void SingleAxisLogic::startHoming()
@@ -143,38 +137,37 @@ void SingleAxisLogic::startHoming()
     if (!m_port || refuseWhenLinked())
         return;
     const AxisPanelEntry& f = m_fields;
-    m_port->direct(FormatCommand("SPEED(%d)=%f", m_axis, D(f.homingHighSpeed)), nullptr);
-    m_port->direct(FormatCommand("CREEP(%d)=%f", m_axis, D(f.homingCreepSpeed)), nullptr);
-    m_port->direct(FormatCommand("ACCEL(%d)=%f", m_axis, D(f.homingAccel)), nullptr);
-    m_port->direct(FormatCommand("DECEL(%d)=%f", m_axis, D(f.homingDecel)), nullptr);
+    m_port->set(FormatCommand("SPEED(%d)=%f", m_axis, D(f.homingHighSpeed)));
+    m_port->set(FormatCommand("CREEP(%d)=%f", m_axis, D(f.homingCreepSpeed)));
+    m_port->set(FormatCommand("ACCEL(%d)=%f", m_axis, D(f.homingAccel)));
+    m_port->set(FormatCommand("DECEL(%d)=%f", m_axis, D(f.homingDecel)));
     if (f.homingSource == 1) {
-        m_port->direct(FormatCommand("DATUM_OFFSET(%d)=%f", m_axis, D(f.originOffset)), nullptr);
+        m_port->set(FormatCommand("DATUM_OFFSET(%d)=%f", m_axis, D(f.originOffset)));
         if (axisType() >= kFirstBusAxisType)
-            m_port->direct(FormatCommand("AXIS_STOPREASON(%d) = 0\r\nDATUM(21,%d) AXIS(%d)", m_axis,
-                                         f.homingModeIndex, m_axis),
-                           nullptr);
+            m_port->set(FormatCommand("AXIS_STOPREASON(%d) = 0\r\nDATUM(21,%d) AXIS(%d)", m_axis,
+                                      f.homingModeIndex, m_axis));
         else
             m_messages.inform(Text(PanelText::Unsupported, m_language));
         return;
     }
-    m_port->direct(FormatCommand("DATUM_OFFSET(%d)=%f", m_axis, 0.0), nullptr);
-    m_port->direct(HomingScript(m_axis, DatumModeOfIndex(f.homingModeIndex), f.homingHighSpeed,
-                                f.homingCreepSpeed, f.originOffset),
-                   nullptr);
+    m_port->set(FormatCommand("DATUM_OFFSET(%d)=%f", m_axis, 0.0));
+    m_port->set(cmd::HomingScriptText(m_axis, DatumModeOfIndex(f.homingModeIndex),
+                                      f.homingHighSpeed, f.homingCreepSpeed, f.originOffset)
+                    .str());
 }
 
 void SingleAxisLogic::stopHoming()
 {
     if (m_port)
-        m_port->direct(FormatCommand("CANCEL(%d) AXIS(%d)", 2, m_axis), nullptr);
+        m_port->set(FormatCommand("CANCEL(%d) AXIS(%d)", 2, m_axis));
 }
 
 void SingleAxisLogic::zeroPosition()
 {
     if (!m_port || remembered().reciprocationActive == 1)
         return;
-    m_port->direct(FormatCommand("MPOS(%d)=%f", m_axis, 0.0), nullptr);
-    m_port->direct(FormatCommand("DPOS(%d)=%f", m_axis, 0.0), nullptr);
+    m_port->set(FormatCommand("MPOS(%d)=%f", m_axis, 0.0));
+    m_port->set(FormatCommand("DPOS(%d)=%f", m_axis, 0.0));
 }
 
 void SingleAxisLogic::selectHomingSource(int source)
@@ -188,7 +181,7 @@ void SingleAxisLogic::setJogMode(bool jog)
 {
     m_fields.jogMode = jog ? 1 : 0;
     remembered().jogMode = m_fields.jogMode;
-    m_captions.jog = Text(jog ? PanelText::Jog : PanelText::Step, m_language);
+    updateJogCaption();
 }
 
 void SingleAxisLogic::setSingleLatch(bool single)
@@ -205,13 +198,13 @@ void SingleAxisLogic::pressDirection(bool forward)
         return;
     sendMoveSettings();
     if (m_fields.jogMode) {
-        m_port->direct(FormatCommand("VMOVE(%d) AXIS(%d)", forward ? 1 : -1, m_axis), nullptr);
+        m_port->set(FormatCommand("VMOVE(%d) AXIS(%d)", forward ? 1 : -1, m_axis));
     } else if (m_fields.absoluteMode == 1) {
-        m_port->direct(FormatCommand("MOVEABS(%f) AXIS(%d)", D(m_fields.stepDistance), m_axis),
-                       nullptr);
+        m_port->sendWithoutReply(
+            FormatCommand("MOVEABS(%f) AXIS(%d)", D(m_fields.stepDistance), m_axis));
     } else {
         const float distance = forward ? m_fields.stepDistance : -m_fields.stepDistance;
-        m_port->direct(FormatCommand("MOVE(%f) AXIS(%d)", D(distance), m_axis), nullptr);
+        m_port->sendWithoutReply(FormatCommand("MOVE(%f) AXIS(%d)", D(distance), m_axis));
     }
 }
 
@@ -220,8 +213,8 @@ void SingleAxisLogic::releaseDirection()
     if (!m_port || m_linked || !m_fields.jogMode)
         return;
     const std::string cancel = FormatCommand("CANCEL(%d) AXIS(%d)", 2, m_axis);
-    if (m_port->direct(cancel, nullptr) != 0)
-        m_port->direct(cancel, nullptr);
+    if (m_port->set(cancel) != 0)
+        m_port->set(cancel);
 }
 
 bool SingleAxisLogic::startReciprocation()
@@ -242,7 +235,7 @@ bool SingleAxisLogic::startReciprocation()
 void SingleAxisLogic::stopReciprocation()
 {
     if (m_port)
-        m_port->direct(FormatCommand("CANCEL(%d) AXIS(%d)", 2, m_axis), nullptr);
+        m_port->set(FormatCommand("CANCEL(%d) AXIS(%d)", 2, m_axis));
     remembered().reciprocationActive = 0;
     remembered().cyclesDone = 0.0f;
 }
@@ -257,13 +250,13 @@ void SingleAxisLogic::changeTarget()
 {
     if (!m_port || m_fields.absoluteMode != 1)
         return;
-    m_port->direct(FormatCommand("BASE(%d)", m_axis), nullptr);
-    m_port->direct(FormatCommand("MOVEMODIFY(%f)", D(m_fields.stepDistance)), nullptr);
+    m_port->sendWithoutReply(FormatCommand("BASE(%d)", m_axis));
+    m_port->sendWithoutReply(FormatCommand("MOVEMODIFY(%f)", D(m_fields.stepDistance)));
 }
 
 void SingleAxisLogic::stopAll()
 {
-    if (!m_port || m_port->direct(FormatCommand("RAPIDSTOP(%d)", 2), nullptr) != 0)
+    if (!m_port || m_port->sendWithoutReply(FormatCommand("RAPIDSTOP(%d)", 2)) != 0)
         return;
     for (int axis = 0; axis < kAxisCount; ++axis) {
         m_memory.at(m_slot, axis).cyclesDone = 0.0f;
@@ -280,8 +273,8 @@ void SingleAxisLogic::toggleLatch()
         m_messages.inform(Text(PanelText::LatchRefused, m_language));
         return;
     }
-    if (m_port->direct(FormatCommand("REGIST(%d) AXIS(%d)", m_fields.latchModeIndex, m_axis),
-                       nullptr) != 0)
+    if (m_port->sendWithoutReply(
+            FormatCommand("REGIST(%d) AXIS(%d)", m_fields.latchModeIndex, m_axis)) != 0)
         return;
     AxisPanelEntry& entry = remembered();
     entry.latchRunning = entry.latchRunning ? 0 : 1;
@@ -318,16 +311,15 @@ void SingleAxisLogic::toggleCompare()
         m_captions.compare = Text(PanelText::StopPswitch, m_language);
         enable = 1;
     }
-    m_port->execute(FormatCommand("PSWITCH(%d,%d,%d,%d,%d,%f,%f)", comparator, enable, m_axis,
-                                  m_fields.compareOutputNumber, m_fields.compareOutputState,
-                                  D(m_fields.comparePosition1), D(m_fields.comparePosition2)),
-                    nullptr);
+    m_port->setBuffered(FormatCommand("PSWITCH(%d,%d,%d,%d,%d,%f,%f)", comparator, enable, m_axis,
+                                      m_fields.compareOutputNumber, m_fields.compareOutputState,
+                                      D(m_fields.comparePosition1), D(m_fields.comparePosition2)));
 }
 
 void SingleAxisLogic::trigger()
 {
     if (m_port)
-        m_port->execute("TRIGGER", nullptr);
+        m_port->setBuffered("TRIGGER");
 }
 
 void SingleAxisLogic::toggleLink()
@@ -339,18 +331,35 @@ void SingleAxisLogic::toggleLink()
         return;
     }
     if (m_linked) {
-        if (m_port->direct(FormatCommand("CANCEL(%d) AXIS(%d)", 2, m_axis), nullptr) != 0)
+        if (m_port->set(FormatCommand("CANCEL(%d) AXIS(%d)", 2, m_axis)) != 0)
             return;
         m_linked = false;
     } else {
-        if (m_port->direct(FormatCommand("CONNECT(%f,%d) AXIS(%d)", D(m_fields.syncRatio),
-                                         m_fields.masterAxis, m_axis),
-                           nullptr) != 0)
+        if (m_port->sendWithoutReply(FormatCommand("CONNECT(%f,%d) AXIS(%d)", D(m_fields.syncRatio),
+                                                   m_fields.masterAxis, m_axis)) != 0)
             return;
         m_linked = true;
     }
     updateLinkCaption();
     m_captions.linkFieldsEnabled = !m_linked;
+}
+
+void SingleAxisLogic::refreshOutputNumbers()
+{
+    if (!m_port)
+        return;
+    for (const auto& [row, name] :
+         {std::pair{AxisRow::EnableOut, "ENABLE_OUT"}, std::pair{AxisRow::ClearOut, "CLEAR_OUT"}}) {
+        float value = -1.0f;
+        if (m_port->readRange(name, m_axis, std::span(&value, 1)) != 0)
+            value = -1.0f;
+        m_table.set(row, m_axis, value);
+    }
+    // The activation took the numbers from the table before this read; with
+    // those, a panel opened before the grid ever loaded would switch output 0
+    // of an axis that has no enable or clear output.
+    m_enableOutput = TruncateToInt(m_table.at(AxisRow::EnableOut, m_axis));
+    m_clearOutput = TruncateToInt(m_table.at(AxisRow::ClearOut, m_axis));
 }
 
 LampStates SingleAxisLogic::pollLamps(int eciFlag)
@@ -423,8 +432,8 @@ void SingleAxisLogic::pollLatch()
         entry.latchRunning = 0;
         m_captions.latch = Text(PanelText::StartRegist, m_language);
     } else {
-        m_port->direct(FormatCommand("REGIST(%d) AXIS(%d)", m_fields.latchModeIndex, m_axis),
-                       nullptr);
+        m_port->sendWithoutReply(
+            FormatCommand("REGIST(%d) AXIS(%d)", m_fields.latchModeIndex, m_axis));
     }
 }
 

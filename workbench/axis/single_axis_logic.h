@@ -75,6 +75,8 @@ public:
     void activate(AxisPort* port, int slot, int axis, int language);
     /// Activation steps that read the controller: linked state, captions, fields.
     void loadFromController();
+    /// The port of the slot shown, taken again before each action (nullptr without link).
+    void setPort(AxisPort* port) { m_port = port; }
 
     /// The dialog fields of the axis shown.
     AxisPanelEntry& fields() { return m_fields; }
@@ -109,6 +111,9 @@ public:
     void trigger();
     void toggleLink();
 
+    /// Timer 2: reads the axis's ENABLE_OUT and CLEAR_OUT into the table (-1 when a
+    /// read fails) and takes them as the panel's output numbers.
+    void refreshOutputNumbers();
     /// Timer 0 lamps: eciFlag of the connection decides the origin input polarity.
     LampStates pollLamps(int eciFlag);
     /// Timer 0 latch step, only while latching.
@@ -123,6 +128,7 @@ private:
     int axisType() const;
     void sendMoveSettings();
     bool refuseWhenLinked();
+    void updateJogCaption();
     void updateLinkCaption();
     void updateLatchCaptions();
 
@@ -144,8 +150,5 @@ private:
     float m_latchedPosition = 0.0f;
     float m_latchedPositionB = 0.0f;
 };
-
-/// The controller homing script of an axis and datum mode.
-std::string HomingScript(int axis, int datumMode, float speed, float creep, float distance);
 
 } // namespace korvan::axis

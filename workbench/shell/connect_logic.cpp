@@ -92,9 +92,14 @@ std::optional<ConnectOutcome> ConnectLogic::refuse(std::string ConnectionSlot::*
                               pick(m_state, "当前连接已经存在！", "Connect already exists"),
                               {},
                               false};
-    if (!m_state.hasFreeSlot())
-        return ConnectOutcome{ConnectOutcome::Kind::Full, m_registry.registryFullText(), {}, false};
-    return std::nullopt;
+    return refuseWhenFull();
+}
+
+std::optional<ConnectOutcome> ConnectLogic::refuseWhenFull() const
+{
+    if (m_state.hasFreeSlot())
+        return std::nullopt;
+    return ConnectOutcome{ConnectOutcome::Kind::Full, m_registry.registryFullText(), {}, false};
 }
 
 ConnectOutcome ConnectLogic::failed() const

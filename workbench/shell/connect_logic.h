@@ -52,6 +52,8 @@ public:
 
     /// Serial connect (port list's text as a number, low 8 bits).
     ConnectOutcome connectSerial(int port, uint32_t baud, int parity);
+    /// The refusal of a 31st link while every slot is in use.
+    std::optional<ConnectOutcome> refuseWhenFull() const;
     /// Serial scan: the first of ports 1..19 that answers, or nothing.
     std::optional<int> scanSerial(uint32_t baud, int parity);
     /// The failure outcome when a scan finds nothing.

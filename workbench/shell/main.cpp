@@ -12,8 +12,10 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // No display name: the desktop would append it to every window title,
+    // and the titles are the program's own ("Korvan Tools V1.1", "连接成功").
+    // Message boxes still take the application name as their title.
     QApplication::setApplicationName(QStringLiteral("Korvan Tools"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvan Tools"));
     QApplication::setFont(korvan::platform::dialogFont());
     korvan::shell::LanguageFiles::setProgramDir(QApplication::applicationDirPath().toStdString());
 

@@ -121,9 +121,6 @@ void CMainFrame::buildMenu()
             (language ? m_languageMenu : menu)->addAction(QString::fromUtf8(info.caption));
         const int id = info.id;
         connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
-        connect(action, &QAction::hovered, this, [this, id] {
-            statusBar()->showMessage(text(Localizer(m_state).statusPrompt(id)));
-        });
         m_actions[id] = action;
     }
     action(32774)->setCheckable(true);
@@ -141,8 +138,13 @@ void CMainFrame::RenameMenu()
     for (int position = 0; position < kTopLevelMenus; ++position)
         m_menus[static_cast<std::size_t>(position)]->setTitle(
             text(localizer.lookup("Menu", "ID_MENU" + std::to_string(position))));
-    for (const MenuCommandInfo& info : menuCommands())
-        action(info.id)->setText(text(localizer.lookup("Menu", info.key)));
+    for (const MenuCommandInfo& info : menuCommands()) {
+        QAction* item = action(info.id);
+        item->setText(text(localizer.lookup("Menu", info.key)));
+        // The menu shows an item's status tip in the status bar while it is
+        // highlighted and clears it afterwards.
+        item->setStatusTip(text(localizer.statusPrompt(info.id)));
+    }
     m_languageMenu->setTitle(text(localizer.lookup("Menu", kLanguageSubmenuKey)));
     action(32785)->setChecked(m_state.language == 1);
     action(32789)->setChecked(m_state.language != 1);

@@ -153,6 +153,11 @@ void PopView_Connet::connectSerial()
 
 void PopView_Connet::scanSerial()
 {
+    // A full registry has no slot to scan into: say so instead of "failed".
+    if (const std::optional<ConnectOutcome> full = m_logic.refuseWhenFull()) {
+        apply(*full);
+        return;
+    }
     const std::optional<int> port =
         m_logic.scanSerial(m_baud->currentText().toUInt(), m_parity->currentIndex());
     if (!port) {

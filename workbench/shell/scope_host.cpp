@@ -1,6 +1,6 @@
 #include "workbench/shell/scope_host.h"
 
-#include "cmdlib/command.h"
+#include "cmdlib/controller_data.h"
 #include "platform/components/component_library.h"
 #include "platform/components/component_registry.h"
 #include "platform/ui/message_box.h"
@@ -59,6 +59,13 @@ void PopView_Scope::showEvent(QShowEvent* event)
 void PopView_Scope::closeEvent(QCloseEvent* event)
 {
     event->ignore(); // hidden, never destroyed
+    m_host.onWindowClosed();
+}
+
+void PopView_Scope::reject()
+{
+    // A dialog hides itself on Escape; that must release the link and clear the
+    // check mark like the close box, or the menu would show a hidden window as shown.
     m_host.onWindowClosed();
 }
 
@@ -151,7 +158,7 @@ void ScopeHost::ToggleScope()
     const ControllerHandle handle = m_services.currentHandle ? m_services.currentHandle() : nullptr;
     if (handle && m_control) {
         std::int32_t address = 0;
-        if (cmd::QueryInt(handle, cmd::Base::Command, cmd::Format("?IP_ADDRESS"), &address) == 0) {
+        if (cmd::QueryIpAddress(handle, &address) == 0) {
             const std::int32_t args[] = {address};
             std::int32_t result = 0;
             m_control->invoke(1, args, &result);

@@ -32,6 +32,9 @@ class PopView_Scope final : public QDialog
 public:
     PopView_Scope(ScopeHost& host, QWidget* parent);
 
+    /// Escape: the same as the close box, never a bare hide.
+    void reject() final;
+
 protected:
     void closeEvent(QCloseEvent* event) final;
     void showEvent(QShowEvent* event) final;

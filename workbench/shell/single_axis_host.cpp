@@ -6,14 +6,19 @@
 
 namespace korvan::shell {
 
+static_assert(kMaxConnections == axis::kSlotCount, "one panel memory row per connection slot");
+
 SingleAxisHost::SingleAxisHost(const AppState& state)
-    : m_state(state), m_memory(std::make_unique<axis::AxisPanelMemory>())
+    : m_state(state), m_memory(std::make_unique<axis::AxisPanelMemory>()), m_ports(*m_memory),
+      m_session(std::make_unique<axis::SingleAxisSession>(*this, m_table, *m_memory))
 {}
+
+SingleAxisHost::~SingleAxisHost() = default;
 
 void SingleAxisHost::install(CMainFrame& frame)
 {
     frame.setViewFactory(RightViewKind::SingleAxis, [this](QWidget* parent) -> QWidget* {
-        return new axis::View_SingleAxis(*this, m_table, *m_memory, parent);
+        return new axis::View_SingleAxis(*m_session, parent);
     });
     frame.setViewAction(ConnectionCode::ShowAxis, [](QWidget* view, const ConnectionParam& param) {
         const auto* selection = std::get_if<AxisSelection>(&param);
@@ -38,12 +43,7 @@ int SingleAxisHost::currentSlot() const
 axis::AxisPort* SingleAxisHost::slotPort(int slot)
 {
     const ConnectionSlot* entry = slotAt(slot);
-    if (!entry || !entry->handle)
-        return nullptr;
-    const auto index = static_cast<std::size_t>(slot);
-    if (!m_ports[index] || m_ports[index]->handle() != entry->handle)
-        m_ports[index].emplace(entry->handle);
-    return &*m_ports[index];
+    return entry ? m_ports.port(slot, entry->handle) : nullptr;
 }
 
 int SingleAxisHost::language() const

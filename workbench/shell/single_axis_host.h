@@ -1,16 +1,16 @@
-// The workbench's side of the single-axis panel: the axis table and the panel
-// memory that outlive the view, one axis port per connection, and the view
-// factory and ShowAxis action registered with the main frame.
+// The workbench's side of the single-axis panel: the axis table, the panel
+// memory and the panel session (comparator owners, reciprocation feed) that
+// outlive the view, one axis port per connection, and the view factory and
+// ShowAxis action registered with the main frame.
 #pragma once
 
 #include "workbench/axis/axis_table.h"
-#include "workbench/axis/link_axis_port.h"
+#include "workbench/axis/slot_link_ports.h"
 #include "workbench/axis/views/single_axis_environment.h"
+#include "workbench/axis/views/single_axis_session.h"
 #include "workbench/shell/app_state.h"
 
-#include <array>
 #include <memory>
-#include <optional>
 
 namespace korvan::shell {
 
@@ -20,9 +20,12 @@ class SingleAxisHost final : public axis::SingleAxisEnvironment
 {
 public:
     explicit SingleAxisHost(const AppState& state);
+    ~SingleAxisHost() final;
 
     /// Registers the SingleAxis view and what code 13 does to it.
     void install(CMainFrame& frame);
+    /// What the panel keeps while its view comes and goes.
+    axis::SingleAxisSession& session() { return *m_session; }
 
     int currentSlot() const final;
     axis::AxisPort* slotPort(int slot) final;
@@ -37,8 +40,8 @@ private:
     const AppState& m_state;
     axis::AxisTable m_table;
     std::unique_ptr<axis::AxisPanelMemory> m_memory;
-    // A port stays valid while its slot keeps the same handle.
-    std::array<std::optional<axis::LinkAxisPort>, kMaxConnections> m_ports;
+    axis::SlotLinkPorts m_ports;
+    std::unique_ptr<axis::SingleAxisSession> m_session;
 };
 
 } // namespace korvan::shell

@@ -134,8 +134,11 @@ TEST_F(CaptureFixture, SecondManualTriggerResetsRecord)
     engine.poll();
     ASSERT_EQ(record.total, 1000);
 
+    const int repaints = host.repaintAllCount;
     engine.manualTrigger();
     EXPECT_EQ(record.total, 0);
+    // The old trace goes from the screen at once, not column by column.
+    EXPECT_GT(host.repaintAllCount, repaints);
     link.sequence = 0;
     link.produce(10);
     engine.poll();
@@ -249,6 +252,25 @@ TEST_F(CaptureFixture, UnarmedContinuousRetriggersPastEightyPercent)
     engine.poll();
     EXPECT_EQ(record.history, 5850);
     expectSequence(5850);
+}
+
+TEST_F(CaptureFixture, SerialUnarmedContinuousRetriggersOnlyOnceEveryValueIsIn)
+{
+    link.type = 1;
+    settings.continuous = true;
+    settings.depth = 100;
+    link.replies["TRIGGER(1)"] = "ERROR: not supported";
+    engine.start();
+    engine.manualTrigger();
+    link.recording = true; // the program triggers the first capture
+    // The controller records three times faster than ten samples a tick fetch.
+    for (int tick = 0; tick < 40; ++tick) {
+        link.produce(30);
+        engine.poll();
+    }
+    EXPECT_GE(countSent("TRIGGER"), 3);
+    EXPECT_EQ(record.history % 100, 0);
+    expectSequence(record.total);
 }
 
 TEST_F(CaptureFixture, SerialLinkLimitsEachTickAndCatchesUp)

@@ -209,6 +209,33 @@ private slots:
         QCOMPARE(img.pixel(50, 170) & 0xFFFFFF, rgb(in.colors[0]) & 0xFFFFFF);
     }
 
+    void zeroScaleInXyModeKeepsTheAxesAndDrawsThePairFlat()
+    {
+        ScopeRecord r = makeRecord(2, 3);
+        for (int s = 0; s < 3; ++s) {
+            r.buffer.channel(0)[s] = static_cast<float>(1000 * (s + 1)); // x: 100, 200, 300 px
+            r.buffer.channel(1)[s] = static_cast<float>(5000 * s);
+        }
+        RenderInput in;
+        in.record = &r;
+        in.view.xyMode = true;
+        in.scales[1] = 0.0F;
+        in.offsets[1] = 30.0F; // channel 2 flat, 30 px above the centre
+        const QImage img = paint(in);
+        const QRgb grey = rgb(kGridGrey);
+        // The horizontal axis sits at the flat channel's offset, the vertical one at the centre.
+        int axisRow = 0, centreRow = 0;
+        for (int x = 420; x < 480; ++x) {
+            axisRow += (img.pixel(x, 170) & 0xFFFFFF) == (grey & 0xFFFFFF);
+            centreRow += (img.pixel(x, 200) & 0xFFFFFF) == (grey & 0xFFFFFF);
+        }
+        QVERIFY(axisRow > 10);
+        QCOMPARE(centreRow, 0);
+        QVERIFY(countColor(img, 400, 250, kHeight - 2, grey) > 20);
+        for (const int x : {500, 600, 700})
+            QCOMPARE(img.pixel(x, 170) & 0xFFFFFF, rgb(in.colors[0]) & 0xFFFFFF);
+    }
+
     void withoutSamplesOnlyGridAndLabels()
     {
         ScopeRecord r; // no buffer

@@ -4,7 +4,9 @@
 #include "scope/render/scope_show.h"
 #include "scope/ui/dialog_scope.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -48,6 +50,39 @@ private slots:
         QVERIFY(!panel.channels()[0].shown);
         QCOMPARE(panel.settings().horizontalScale, 10.0); // the box rule raises 4 to 10
         QCOMPARE(panel.display()->input().scales[1], 500.0F);
+        // The stored name is the selected entry of the row's source list.
+        const auto boxes = panel.findChildren<QComboBox*>(); // number, source per row
+        QCOMPARE(boxes[2 * 2 + 1]->currentText(), QStringLiteral("MPOS"));
+        QCOMPARE(boxes[2 * 2 + 1]->currentIndex(), 2);
+        QCOMPARE(boxes[0 * 2 + 1]->currentIndex(), 0);
+    }
+
+    void leftSideBoxesNeitherOverlapNorLeaveThePanel()
+    {
+        testing::FakeScopeLink link;
+        ControllerSpec spec;
+        CDialogScope panel(link, spec, ScopeSettingsFile(ini()));
+        panel.resize(1290, 500);
+        panel.show();
+        QWidget* left = button(panel, QStringLiteral("设置"))->parentWidget();
+        left->layout()->activate();
+        // Every box of the left side, with its whole frame (a covered source box
+        // hides its arrow, and its list can no longer be opened).
+        QList<QWidget*> boxes;
+        for (QWidget* w : left->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
+                qobject_cast<QPushButton*>(w))
+                boxes.append(w);
+        QCOMPARE(boxes.size(), 7 + 1 + kMaxChannels * 4);
+        for (int i = 0; i < boxes.size(); ++i) {
+            QVERIFY2(left->rect().contains(boxes[i]->geometry()),
+                     qPrintable(boxes[i]->metaObject()->className()));
+            for (int j = i + 1; j < boxes.size(); ++j)
+                QVERIFY2(!boxes[i]->geometry().intersects(boxes[j]->geometry()),
+                         qPrintable(QStringLiteral("%1 and %2")
+                                        .arg(boxes[i]->metaObject()->className(),
+                                             boxes[j]->metaObject()->className())));
+        }
     }
 
     void startTriggerPollStop()

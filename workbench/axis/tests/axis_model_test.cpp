@@ -125,7 +125,7 @@ TEST_F(AxisTableOps, ResetOnTwoHundredAxesStopsAtTheTableWidth)
 TEST_F(AxisTableOps, ResetClearsLocalAndExpansionInputInversion)
 {
     port.counts = ControllerCounts{4, 4, 2};
-    port.cards = {{0, 2}, {2, 1}};
+    port.cards = {{16, 2}, {48, 1}};
     ResetAxisTable(port, *table, NoDefaultsFile());
     EXPECT_THAT(port.commands(), ElementsAre("INVERT_IN(0,0)", "INVERT_IN(1,0)", "INVERT_IN(16,0)",
                                              "INVERT_IN(17,0)", "INVERT_IN(48,0)"));

@@ -134,18 +134,34 @@ TEST_F(HardwareDefaults, ClearOutReadFailing2002PutsTheFileValuesBack)
     EXPECT_FLOAT_EQ(table->at(AxisRow::ClearOut, 1), 3.0f);
 }
 
-TEST_F(HardwareDefaults, ShippedFileHasAnEntryForTheDefaultVirtualController)
+TEST_F(HardwareDefaults, ShippedFileFollowsTheDefaultVirtualController)
 {
     const char* source = std::getenv("KORVAN_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
-    // The entry must follow the profile, so read the id from it.
-    std::ifstream profile(std::filesystem::path(source) / "resources/sim/default.json");
-    port.id = nlohmann::json::parse(profile).at("identity").at("hardId").get<uint32_t>();
+    // The entry must follow the profile: its hardware id, axis types and the
+    // inputs wired to each axis's switches.
+    std::ifstream stream(std::filesystem::path(source) / "resources/sim/default.json");
+    const nlohmann::json profile = nlohmann::json::parse(stream);
+    port.id = profile.at("identity").at("hardId").get<uint32_t>();
+    for (int axis = 0; axis < kAxisCount; ++axis)
+        table->set(AxisRow::Atype, axis, -7.0f);
     ApplyHardwareDefaults(port, *table,
                           file(std::filesystem::path(source) / "resources/AxisInit.xml"));
     EXPECT_THAT(messages, IsEmpty());
-    EXPECT_FALSE(port.commands().empty());
-    EXPECT_FLOAT_EQ(table->at(AxisRow::Atype, 0), 1.0f);
+    const auto& types = profile.at("axes").at("types");
+    for (std::size_t axis = 0; axis < types.size(); ++axis)
+        EXPECT_FLOAT_EQ(table->at(AxisRow::Atype, static_cast<int>(axis)), types[axis].get<float>())
+            << "axis " << axis;
+    const auto input = [](const nlohmann::json& switches, const char* name) {
+        return switches.contains(name) ? switches.at(name).get<float>() : -1.0f;
+    };
+    for (const nlohmann::json& switches : profile.at("switches")) {
+        const int axis = switches.at("axis").get<int>();
+        EXPECT_FLOAT_EQ(table->at(AxisRow::DatumIn, axis), input(switches, "origin")) << axis;
+        EXPECT_FLOAT_EQ(table->at(AxisRow::FwdIn, axis), input(switches, "forwardLimit")) << axis;
+        EXPECT_FLOAT_EQ(table->at(AxisRow::RevIn, axis), input(switches, "reverseLimit")) << axis;
+        EXPECT_FLOAT_EQ(table->at(AxisRow::AlmIn, axis), input(switches, "alarm")) << axis;
+    }
 }
 
 } // namespace

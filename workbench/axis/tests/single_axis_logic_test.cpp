@@ -90,6 +90,19 @@ TEST_F(SingleAxis, StepModeMovesOnPressAndReleaseSendsNothing)
     EXPECT_THAT(port.commands(), IsEmpty());
 }
 
+TEST_F(SingleAxis, JogCaptionFollowsTheModeOfTheAxisShownInItsLanguage)
+{
+    show(0);
+    logic.setJogMode(false);
+    show(1, 0);
+    EXPECT_EQ(logic.captions().jog, "JOG") << "axis 1 still jogs";
+    show(0, 0);
+    EXPECT_EQ(logic.captions().jog, "STEP");
+    port.answers["?MTYPE(2)"] = {3400, ""}; // the fields stay those of axis 0
+    show(2, 1);
+    EXPECT_EQ(logic.captions().jog, "定位");
+}
+
 TEST_F(SingleAxis, ControllerHomingIndex8SendsTheTwoPassScript)
 {
     show(2);
@@ -105,12 +118,17 @@ TEST_F(SingleAxis, ControllerHomingIndex8SendsTheTwoPassScript)
                             "datum(11)"));
 }
 
-TEST_F(SingleAxis, OnePassAndMode37HomingScripts)
+TEST_F(SingleAxis, HomingListIndexSelectsTheDatumMode)
 {
-    EXPECT_EQ(HomingScript(0, 13, 1, 2, 3),
-              "BASE(0)\r\nAxis_stopreason=0\r\nSpeed=1.000000\r\nCreep=2.000000\r\ndatum(13)");
-    EXPECT_EQ(HomingScript(0, 37, 1, 2, 3),
-              "BASE(0)\r\nAxis_stopreason=0\r\nSpeed=1.000000\r\nCreep=2.000000\r\ndatum(37)");
+    // Index 2 is the one-pass mode 13; an index outside the list homes with mode 0.
+    for (const auto& [index, ending] :
+         std::vector<std::pair<int, std::string>>{{2, "\r\ndatum(13)"}, {16, "\r\ndatum(0)"}}) {
+        show(0);
+        logic.fields().homingModeIndex = index;
+        logic.startHoming();
+        const std::string script = port.commands().back();
+        EXPECT_EQ(script.substr(script.size() - ending.size()), ending) << index;
+    }
 }
 
 TEST_F(SingleAxis, BusDriveHomingOnAnEcatAxis)
@@ -313,6 +331,23 @@ TEST_F(SingleAxis, EnableUsesTheOutputOnLocalAxesAndAxisEnableOnBusAxes)
     show(1);
     logic.toggleEnable();
     EXPECT_THAT(port.commands(), ElementsAre("AXIS_ENABLE(1)=1"));
+}
+
+TEST_F(SingleAxis, OneShotRefreshTakesTheOutputNumbersItReads)
+{
+    // The table still holds 0 from the start when the panel opens first.
+    show(2);
+    port.blocks["ENABLE_OUT"] = {6};
+    port.rangeCodes["CLEAR_OUT"] = 3001;
+    logic.refreshOutputNumbers();
+    EXPECT_THAT(port.log, ElementsAre("read ?*ENABLE_OUT(2,1)", "read ?*CLEAR_OUT(2,1)"));
+    EXPECT_EQ(logic.enableOutput(), 6);
+    EXPECT_EQ(logic.clearOutput(), -1);
+    EXPECT_FLOAT_EQ(table->at(AxisRow::ClearOut, 2), -1.0f);
+    port.log.clear();
+    logic.toggleClear(); // no clear output: the drive is asked instead
+    logic.toggleEnable();
+    EXPECT_THAT(port.commands(), ElementsAre("BASE(2)\r\nDATUM(0)\r\nDRIVE_CLEAR(0)", "op(6,1)"));
 }
 
 TEST_F(SingleAxis, ClearOnABusAxisAsksTheDrive)

@@ -1,10 +1,11 @@
 // View_SingleAxis: the single-axis test panel. The widget only wires the
-// controls to SingleAxisLogic, StatusList and ReciprocationPump.
+// controls to the session's SingleAxisLogic and to StatusList; what must
+// outlive the widget lives in SingleAxisSession.
 #pragma once
 
 #include "workbench/axis/single_axis_logic.h"
 #include "workbench/axis/status_list.h"
-#include "workbench/axis/views/single_axis_environment.h"
+#include "workbench/axis/views/single_axis_session.h"
 
 #include <QPixmap>
 #include <QTimer>
@@ -22,8 +23,7 @@ class View_SingleAxis final : public QWidget, private PanelMessages
 {
     Q_OBJECT
 public:
-    View_SingleAxis(SingleAxisEnvironment& environment, AxisTable& table, AxisPanelMemory& memory,
-                    QWidget* parent = nullptr);
+    explicit View_SingleAxis(SingleAxisSession& session, QWidget* parent = nullptr);
     ~View_SingleAxis() final;
 
     /// Shows an axis: source kind (1 local, 2 module, 3 bus node), source number, axis.
@@ -38,7 +38,7 @@ public:
     const SingleAxisLogic& logic() const { return m_logic; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) final;
+    bool eventFilter(QObject* watched, QEvent* event) final;
 
 private:
     void inform(const std::string& text) final;
@@ -57,23 +57,25 @@ private:
     void pollStatus();
     void oneShotRefresh();
     void startReciprocation();
+    /// Runs an action with the current slot's port, then shows the captions it changed.
+    template <typename Action> void act(Action action);
     AxisPort* port() { return m_environment.slotPort(m_environment.currentSlot()); }
 
     template <typename T> T* find(int id) const { return qobject_cast<T*>(control(id)); }
 
+    SingleAxisSession& m_session;
     SingleAxisEnvironment& m_environment;
     AxisTable& m_table;
     AxisPanelMemory& m_memory;
-    ComparatorRegistry m_comparators;
-    SingleAxisLogic m_logic;
+    SingleAxisLogic& m_logic;
     StatusList m_statusList;
+    QWidget* m_form = nullptr; ///< holds the controls inside the panel's scroll area
     std::map<int, QWidget*> m_controls;
     QTableWidget* m_list = nullptr;
     QPixmap m_lampOff;
     QPixmap m_lampOn;
     QTimer m_statusTimer;
     QTimer m_saveTimer;
-    QTimer m_reciprocationTimer;
     bool m_changed = false;
     int m_sourceKind = 1;
     int m_sourceNumber = 0;

@@ -118,7 +118,14 @@ TEST_F(ConnectLogicTest, FullRegistryIsRefusedBeforeOpening)
     state.connectionCount = kMaxConnections;
     link.add("127.0.0.70");
     EXPECT_EQ(logic.connectEthernet("127.0.0.70").kind, Kind::Full);
+    link.add("COM3", VXC_LINK_SERIAL);
+    const std::optional<ConnectOutcome> scan = logic.refuseWhenFull();
+    ASSERT_TRUE(scan.has_value());
+    EXPECT_EQ(scan->message, registry.registryFullText());
+    EXPECT_FALSE(logic.scanSerial(38400, 0).has_value());
     EXPECT_TRUE(link.opened.empty());
+    state.connectionCount = kMaxConnections - 1;
+    EXPECT_FALSE(logic.refuseWhenFull().has_value());
 }
 
 TEST(IpSet, DroppedLinkCountsAsSuccess)

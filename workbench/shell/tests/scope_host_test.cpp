@@ -98,7 +98,13 @@ private slots:
         QVERIFY(!host.window()->isVisible());
         host.ToggleScope();
         QVERIFY(host.window()->isVisible());
-        QCOMPARE(marks, (std::vector<bool>{true, false, true}));
+        // Escape closes it the same way: the mark goes, and one toggle shows it again.
+        QTest::keyClick(host.window(), Qt::Key_Escape);
+        QVERIFY(!host.window()->isVisible());
+        QVERIFY(!host.scopeShown());
+        host.ToggleScope();
+        QVERIFY(host.window()->isVisible());
+        QCOMPARE(marks, (std::vector<bool>{true, false, true, false, true}));
         QCOMPARE(boxes.requests().size(), std::size_t(1)); // registered once
 
         host.ResetRegistration(); // unregisters, then registers again

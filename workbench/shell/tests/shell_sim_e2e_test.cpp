@@ -4,7 +4,10 @@
 #include "cmdlib/axis.h"
 #include "cmdlib/block_query.h"
 #include "cmdlib/controller_data.h"
+#include "cmdlib/execute.h"
 #include "cmdlib/io.h"
+#include "link/krx/krx.h"
+#include "platform/ui/file_dialogs.h"
 #include "testing/simprocess/sim_process.h"
 #include "workbench/shell/captions.h"
 #include "workbench/shell/controller_reset.h"
@@ -13,6 +16,7 @@
 #include "workbench/shell/view_onlinecmd.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -30,10 +34,11 @@ using korvan::testing::SimProcess;
 
 namespace {
 
-// This suite's loopback addresses; no other suite uses 127.0.0.140..149.
+// This suite's loopback addresses (127.0.0.140-143, 148, 149); no other suite uses them.
 constexpr const char* kEthAddress = "127.0.0.140";
 constexpr const char* kIpSetAddress = "127.0.0.141";
 constexpr const char* kDialogAddress = "127.0.0.142";
+constexpr const char* kPackageAddress = "127.0.0.143";
 constexpr const char* kNobody = "127.0.0.149";
 
 // Where the link finds controllers: the search list, the port it probes and
@@ -91,7 +96,8 @@ struct ViewRequests
 {
     explicit ViewRequests(CMainFrame& frame)
     {
-        for (RightViewKind kind : {RightViewKind::Tabs, RightViewKind::IoStatus})
+        for (RightViewKind kind :
+             {RightViewKind::Tabs, RightViewKind::IoStatus, RightViewKind::EcatNode})
             frame.setViewFactory(kind, [](QWidget* parent) { return new QWidget(parent); });
         for (ConnectionCode code :
              {ConnectionCode::ShowTabs, ConnectionCode::ShowIo, ConnectionCode::ShowAxis})
@@ -117,6 +123,29 @@ float axisParameter(ControllerHandle handle, const char* name, int axis)
 {
     float value = -99.0f;
     korvan::cmd::QueryAxisParameter(handle, name, axis, &value);
+    return value;
+}
+
+// Writes a package of one BASIC file into dir; returns its path.
+QString writePackage(const QTemporaryDir& dir, const QString& name, const std::string& program)
+{
+    korvan::link::krx::KrxPackage package;
+    package.project = "Demo";
+    package.files.push_back({"Demo.bas", std::vector<uint8_t>(program.begin(), program.end())});
+    const korvan::link::krx::WriteResult written = korvan::link::krx::writeKrx(package);
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (written.error != korvan::link::krx::KrxError::None || !file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(reinterpret_cast<const char*>(written.bytes.data()),
+               static_cast<qint64>(written.bytes.size()));
+    return path;
+}
+
+float globalValue(ControllerHandle handle, const char* query)
+{
+    float value = -99.0f;
+    korvan::cmd::QueryNamedValue(handle, query, &value);
     return value;
 }
 
@@ -243,6 +272,63 @@ private Q_SLOTS:
         QCOMPARE(bench.frame->rightViewKind(), RightViewKind::IoStatus);
     }
 
+    void busProgramGivesTheFieldBusBranchWithItsNodes()
+    {
+        SearchedController searched(kEthAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        {
+            // The bus program's variables: three nodes, node 0 carrying axes
+            // 0 and 1, node 1 axis 6, node 2 axis 7.
+            ControllerHandle busProgram = nullptr;
+            QCOMPARE(VXC_OpenEth(kEthAddress, &busProgram), 0);
+            std::array<char, 2048> reply{};
+            QCOMPARE(
+                korvan::cmd::ExecuteDirect(
+                    busProgram,
+                    "GLOBAL Sys_version, P_SetNodeNum, P_NodeAxisstart(8), P_NodeAxisnum(8)\r\n"
+                    "Sys_version=1.5\r\nP_SetNodeNum=3\r\n"
+                    "P_NodeAxisstart(0)=0\r\nP_NodeAxisnum(0)=2\r\n"
+                    "P_NodeAxisstart(1)=6\r\nP_NodeAxisnum(1)=1\r\n"
+                    "P_NodeAxisstart(2)=7\r\nP_NodeAxisnum(2)=1",
+                    reply.data(), reply.size()),
+                0);
+            VXC_Close(busProgram);
+        }
+        Workbench bench;
+        ViewRequests views(*bench.frame);
+        QCOMPARE(bench.state.connectionCount, 1);
+        QCOMPARE(bench.state.slots[0].busType, 1);
+        // The module's axes follow node 0's two axes.
+        QCOMPARE(treeTexts(bench.tree()),
+                 QStringList({kEthAddress, "Local", "Axis0", "Axis1", "CanId2", "Axis2", "Axis3",
+                              "Node0", "Axis6", "Node1", "Axis7"}));
+        const ControllerHandle handle = bench.state.slots[0].handle;
+        QCOMPARE(axisParameter(handle, "AXIS_ADDRESS", 2), 2.0f);
+        QCOMPARE(axisParameter(handle, "AXIS_ADDRESS", 3), 34.0f);
+        QCOMPARE(axisParameter(handle, "ATYPE", 3), 8.0f);
+
+        QTreeWidgetItem* connection = bench.tree()->topLevelItem(0);
+        QTreeWidgetItem* secondNode = connection->child(3);
+        bench.tree()->setCurrentItem(secondNode->child(0));
+        bench.tree()->setCurrentItem(connection->child(2));
+        const std::vector<std::pair<ConnectionCode, ConnectionParam>> expected{
+            {ConnectionCode::ShowAxis, AxisSelection{3, 1, 7}},
+            {ConnectionCode::ShowIo, IoSelection{3, 0}},
+        };
+        QVERIFY(views.received == expected);
+        QCOMPARE(bench.frame->rightViewKind(), RightViewKind::EcatNode);
+
+        // The bus configuration drops the last node and asks for the branch again.
+        std::array<char, 2048> reply{};
+        QCOMPARE(korvan::cmd::ExecuteDirect(handle, "P_SetNodeNum=2", reply.data(), reply.size()),
+                 0);
+        bench.frame->send(ConnectionCode::RefreshSlot, 0);
+        QCOMPARE(treeTexts(bench.tree()),
+                 QStringList({kEthAddress, "Local", "Axis0", "Axis1", "CanId2", "Axis2", "Axis3",
+                              "Node0", "Axis6"}));
+        QCOMPARE(views.received.size(), expected.size());
+    }
+
     void disconnectingSlotOneOfThreeMovesTheLastDown()
     {
         SearchedController searched(kEthAddress);
@@ -318,23 +404,33 @@ private Q_SLOTS:
         QCOMPARE(bench.tree()->topLevelItemCount(), remaining);
     }
 
+    void resetRebootsTheControllerAndConnectsAgain_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("Chinese") << "";
+        QTest::newRow("English") << "0";
+    }
+
     void resetRebootsTheControllerAndConnectsAgain()
     {
+        QFETCH(QString, saved);
         SearchedController searched(kEthAddress);
         QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
-        Workbench bench("0", kRebootWaitMs);
+        Workbench bench(saved, kRebootWaitMs);
         QCOMPARE(bench.state.connectionCount, 1);
         const ControllerHandle before = bench.state.slots[0].handle;
 
         bench.frame->runCommand(32793);
-        QVERIFY(bench.boxes.texts().isEmpty());
-        // The controller drops the link while it reboots.
+        // The controller drops the link while it reboots. The status poll
+        // goes on meanwhile: in Chinese it drops the dead link at once.
         uint8_t state = 0;
         QCOMPARE(VXC_GetState(before, &state), int32_t(VXC_ERR_CONNECTION_LOST));
-        QTRY_VERIFY_WITH_TIMEOUT(bench.state.slots[0].handle != before, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            bench.state.slots[0].handle != nullptr && bench.state.slots[0].handle != before, 10000);
         QCOMPARE(bench.state.connectionCount, 1);
         QCOMPARE(VXC_GetState(bench.state.slots[0].handle, &state), 0);
         QCOMPARE(treeTexts(bench.tree()), defaultProfileBranch(kEthAddress));
+        QVERIFY(bench.boxes.texts().isEmpty());
     }
 
     void consoleRunsKorbasicOnTheCurrentController()
@@ -416,6 +512,86 @@ private Q_SLOTS:
         QCOMPARE(bench.state.slots[1].linkType, 4);
         QCOMPARE(bench.tree()->topLevelItemCount(), 2);
         QVERIFY(bench.boxes.texts().isEmpty());
+    }
+
+    void serialScanAndConnectListEachPortOnce()
+    {
+        Loopback loopback;
+        SimOptions third;
+        third.profile = "serial.json";
+        third.com = 3;
+        SimOptions fifth = third;
+        fifth.com = 5;
+        SimProcess onThree(third);
+        SimProcess onFive(fifth);
+        QVERIFY2(onThree.ready() && onFive.ready(), onFive.readyLine().c_str());
+        Workbench bench("0");
+        QCOMPARE(bench.state.connectionCount, 0);
+
+        PopView_Connet dialog(bench.state, bench.frame->treeView()->registry(), *bench.frame);
+        dialog.show();
+        QComboBox* ports = combo(&dialog, 1012);
+        QCOMPARE(ports->currentText(), QString("1"));
+        // The scan finds the first port that answers and connects it.
+        dialog.scanSerial();
+        QCOMPARE(bench.state.connectionCount, 1);
+        QCOMPARE(bench.state.slots[0].comName, std::string("COM3"));
+        QCOMPARE(bench.state.slots[0].linkType, 1);
+        ports->setEditText("5");
+        dialog.connectSerial();
+        ports->setEditText("5");
+        dialog.connectSerial();
+        QCOMPARE(bench.boxes.texts(), QStringList({"Connect already exists"}));
+        QCOMPARE(bench.state.connectionCount, 2);
+        QCOMPARE(bench.state.slots[1].comName, std::string("COM5"));
+        QStringList listed;
+        for (int i = 0; i < ports->count(); ++i)
+            listed << ports->itemText(i);
+        QCOMPARE(listed, QStringList({"3", "5"}));
+        // Opening the list finds nothing new.
+        dialog.refreshSerialPorts();
+        QCOMPARE(ports->count(), 2);
+        QCOMPARE(bench.tree()->topLevelItem(0)->text(0), QString("COM3"));
+        QCOMPARE(bench.tree()->topLevelItem(1)->text(0), QString("COM5"));
+    }
+
+    void packageDialogDownloadsAndRunsAChosenPackage()
+    {
+        SearchedController searched(kPackageAddress);
+        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QTemporaryDir packages;
+        const QString good = writePackage(packages, "good.krx", "VR(7)=42\r\n");
+        const QString broken = writePackage(packages, "broken.krx", "VR(7)=(\r\n");
+        QVERIFY(!good.isEmpty() && !broken.isEmpty());
+        korvan::platform::ScriptedFileDialogs files;
+        Workbench bench;
+        QCOMPARE(bench.state.connectionCount, 1);
+        const ControllerHandle handle = bench.state.slots[0].handle;
+
+        PopView_Krx dialog(bench.state);
+        auto* path = qobject_cast<QLineEdit*>(findControl(&dialog, 1279));
+        dialog.download(KrxDownload::Target::Ram); // nothing chosen yet
+        files.chooseNext(good);
+        dialog.chooseFile();
+        QCOMPARE(path->text(), good);
+        dialog.download(KrxDownload::Target::Ram);
+        // The package runs as a task on the controller's next servo ticks.
+        QTRY_COMPARE_WITH_TIMEOUT(globalValue(handle, "VR(7)"), 42.0f, 2000);
+        files.chooseNext(broken);
+        dialog.chooseFile();
+        dialog.download(KrxDownload::Target::Rom);
+        // A cancelled choice forgets the package although the edit still shows it.
+        files.cancelNext();
+        dialog.chooseFile();
+        QCOMPARE(path->text(), broken);
+        dialog.download(KrxDownload::Target::Rom);
+        QCOMPARE(bench.boxes.texts(), QStringList({"Please Choose Krx File!",
+                                                   "Download to flash success, start Running!\r\n",
+                                                   "Download Failed!", "Please Choose Krx File!"}));
+        QCOMPARE(files.requests().size(), std::size_t(3));
+        QCOMPARE(files.requests()[0].defaultExtension, QString(".krx"));
+        QCOMPARE(files.requests()[0].filter,
+                 QString("Krx Files (*.krx)|*.Krx|All Files (*.*)|*.*||"));
     }
 
     void ipSetSucceedsAlthoughTheControllerDropsTheLink()

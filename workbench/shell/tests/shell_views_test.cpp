@@ -18,9 +18,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -40,6 +42,33 @@ std::array<uint8_t, VXC_SPEC_RECORD_SIZE> spec(int real, int virtualAxes)
     record[4] = static_cast<uint8_t>(virtualAxes);
     record[6] = static_cast<uint8_t>(real);
     return record;
+}
+
+// Every label and button caption below root that reads "NULL" or does not fit
+// its control, one line each.
+QStringList captionProblems(QWidget* root)
+{
+    QStringList problems;
+    for (QWidget* control : root->findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(root))
+            continue;
+        QString text;
+        if (auto* button = qobject_cast<QPushButton*>(control))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(control))
+            text = label->text();
+        if (text.isEmpty())
+            continue;
+        const int needed = control->fontMetrics().horizontalAdvance(text);
+        const int room = qobject_cast<QPushButton*>(control) ? control->width() - 6
+                                                             : control->contentsRect().width();
+        if (text == "NULL" || needed > room)
+            problems << QStringLiteral("%1: \"%2\" needs %3 px, has %4")
+                            .arg(root->metaObject()->className(), text)
+                            .arg(needed)
+                            .arg(room);
+    }
+    return problems;
 }
 
 } // namespace
@@ -274,26 +303,35 @@ private Q_SLOTS:
                 dialog->grab().save(
                     QStringLiteral("%1/%2-%3.png")
                         .arg(shots, dialog->metaObject()->className(), QTest::currentDataTag()));
-            for (QWidget* control : dialog->findChildren<QWidget*>()) {
-                QString text;
-                if (auto* button = qobject_cast<QPushButton*>(control))
-                    text = button->text();
-                else if (auto* label = qobject_cast<QLabel*>(control))
-                    text = label->text();
-                if (text.isEmpty())
-                    continue;
-                const int needed = control->fontMetrics().horizontalAdvance(text);
-                const int room = qobject_cast<QPushButton*>(control)
-                                     ? control->width() - 6
-                                     : control->contentsRect().width();
-                QVERIFY2(needed <= room,
-                         qPrintable(QStringLiteral("%1: \"%2\" needs %3 px, has %4")
-                                        .arg(dialog->metaObject()->className(), text)
-                                        .arg(needed)
-                                        .arg(room)));
+            const QStringList clipped = captionProblems(dialog);
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join('\n')));
+            for (QWidget* control : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
                 QVERIFY(dialog->rect().contains(control->geometry()));
-            }
         }
+    }
+
+    void singleAxisPanelCaptionsFromTheShippedFilesFit()
+    {
+        QFETCH(QString, saved);
+        FakeLink link;
+        link.setSearchResult("127.0.0.70");
+        link.setSpecRecord(spec(4, 8));
+        Workbench bench(saved);
+        bench.frame->resize(1600, 1000);
+        bench.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bench.frame.get()));
+        QTreeWidget* tree = bench.tree();
+        tree->setCurrentItem(tree->topLevelItem(0)->child(0)->child(0));
+        QCOMPARE(bench.frame->rightViewKind(), RightViewKind::SingleAxis);
+        QWidget* panel = bench.frame->rightView();
+        QVERIFY(panel);
+        const QStringList problems = captionProblems(panel);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    }
+
+    void singleAxisPanelCaptionsFromTheShippedFilesFit_data()
+    {
+        dialogsShowEveryCaptionWhole_data();
     }
 
     void consoleSendsEchoesAndRemembers()
@@ -319,6 +357,40 @@ private Q_SLOTS:
         bench.frame->console()->send();
         QCOMPARE(bench.boxes.texts(), QStringList({"Connect First!"}));
         QVERIFY(bench.frame->console()->history().entry(0).empty());
+    }
+
+    void hoveredMenuItemShowsItsStatusPrompt_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QString>("prompt");
+        QTest::newRow("Chinese") << ""
+                                 << "选择串口、网口或PCI卡连接控制器";
+        QTest::newRow("English") << "0"
+                                 << "Connect a controller over a serial port, Ethernet or PCI";
+    }
+
+    void hoveredMenuItemShowsItsStatusPrompt()
+    {
+        QFETCH(QString, saved);
+        QFETCH(QString, prompt);
+        FakeLink link;
+        Workbench bench(saved);
+        bench.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bench.frame.get()));
+        QAction* manual = bench.frame->action(32779);
+        auto* menu = qobject_cast<QMenu*>(manual->associatedObjects().value(0));
+        QVERIFY(menu);
+        // The menu opens from the menu bar and the pointer moves onto the
+        // item, as a user's would.
+        QMenuBar* bar = bench.frame->menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          bar->actionGeometry(menu->menuAction()).center());
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseMove(menu, menu->actionGeometry(manual).center());
+        QTRY_COMPARE(bench.frame->statusBar()->currentMessage(), prompt);
+        QTest::qWait(300);
+        QCOMPARE(bench.frame->statusBar()->currentMessage(), prompt);
+        menu->close();
     }
 
     void consoleCaptionsComeFromTheLanguageFile()
@@ -350,6 +422,39 @@ private Q_SLOTS:
         bench.frame->console()->jumpToLostLine("Task 0 Lostcount:7");
         QCOMPARE(line, 6);
         QCOMPARE(bench.frame->rightViewKind(), RightViewKind::Tabs);
+    }
+
+    void doubleClickOnALostcountLineOfThePaneJumps()
+    {
+        FakeLink link;
+        Workbench bench;
+        bench.frame->resize(1200, 900);
+        bench.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bench.frame.get()));
+        std::vector<int> lines;
+        bench.frame->setViewFactory(RightViewKind::Tabs,
+                                    [](QWidget* parent) { return new QWidget(parent); });
+        bench.frame->setViewAction(
+            ConnectionCode::GoToBasLine,
+            [&](QWidget*, const ConnectionParam& p) { lines.push_back(std::get<int>(p)); });
+        View_OnlineCmd* console = bench.frame->console();
+        console->Append("Task 1 error\nTask 1 Lostcount:12\n");
+        QPlainTextEdit* pane = console->output();
+        const auto lineAt = [pane](int block) {
+            QTextCursor cursor(pane->document()->findBlockByNumber(block));
+            return pane->cursorRect(cursor).center() + QPoint(4, 0);
+        };
+        // A double-click as the window system delivers it: a click, then the
+        // second press as a double-click.
+        const auto doubleClick = [pane](QPoint at) {
+            QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(pane->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(pane->viewport(), Qt::LeftButton, {}, at);
+        };
+        doubleClick(lineAt(0));
+        QVERIFY(lines.empty());
+        doubleClick(lineAt(1));
+        QCOMPARE(lines, std::vector<int>({11}));
     }
 
     void consoleToggleRestoresTheSplit()

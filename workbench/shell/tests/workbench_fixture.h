@@ -21,12 +21,20 @@
 
 namespace korvan::shell::fakes {
 
+// A fresh folder for the profile, named in $KORVAN_PROFILE before the
+// profile member below reads it: the developer's own profile is never read
+// or written by a test.
+struct ProfileFolder
+{
+    ProfileFolder() { qputenv("KORVAN_PROFILE", (dir.path() + "/profile.ini").toUtf8()); }
+    QTemporaryDir dir;
+};
+
 struct Workbench
 {
     /// savedLanguage: the profile's "Trelkit_Lang" before start ("" for none).
     explicit Workbench(const QString& savedLanguage = {}, int rebootWaitMs = 0)
     {
-        qputenv("KORVAN_PROFILE", (dir.path() + "/profile.ini").toUtf8());
         LanguageFiles::setProgramDir(qEnvironmentVariable("KORVAN_SOURCE_DIR").toStdString() +
                                      "/resources");
         if (!savedLanguage.isEmpty())
@@ -39,7 +47,7 @@ struct Workbench
 
     platform::ScriptedMessageBoxes boxes;
     platform::RecordingShellOpener opener;
-    QTemporaryDir dir;
+    ProfileFolder folder;
     AppState state;
     platform::AppProfile profile{"Korvan Trelkit", "Korvan Tools"};
     std::unique_ptr<CMainFrame> frame;

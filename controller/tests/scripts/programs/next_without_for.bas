@@ -1,0 +1,2 @@
+a = 1
+NEXT a                              ' expect compile error: 2012

@@ -1,0 +1,2 @@
+PRINT "start"                       ' expect: start
+RETURN                              ' expect error: 2015

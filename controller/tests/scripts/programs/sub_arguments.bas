@@ -1,0 +1,3 @@
+pair(1)                             ' expect compile error: 2004
+SUB pair(a, b)
+ENDSUB

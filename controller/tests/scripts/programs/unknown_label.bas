@@ -1,0 +1,2 @@
+a = 1
+GOTO nowhere                        ' expect compile error: 2013
