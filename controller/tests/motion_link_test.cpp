@@ -48,6 +48,57 @@ TEST_F(MotionLinkTest, MotionStatementsDriveTheEngine)
     EXPECT_NE(code("VMOVE(0) AXIS(1)"), 0);
 }
 
+Profile halfMillisecondProfile()
+{
+    Profile p = testProfile();
+    p.servoPeriodMs = 0.5;
+    return p;
+}
+
+class HalfMillisecondServo : public ControllerTest
+{
+protected:
+    HalfMillisecondServo() : ControllerTest(halfMillisecondProfile()) {}
+};
+
+TEST_F(HalfMillisecondServo, ServoPeriodIsReadableAndSetsTheTick)
+{
+    MotionLink link(*controller);
+    EXPECT_EQ(ok("?SERVO_PERIOD"), "500\r\n"); // microseconds
+    EXPECT_EQ(code("SERVO_PERIOD=1000"), 2005);
+    // MOVE(10) at SPEED 100, ACCEL 1000 takes 0.2 s: 400 ticks of 0.5 ms.
+    ok("MOVE(10) AXIS(0)");
+    for (int i = 0; i < 398; ++i)
+        link.tick();
+    EXPECT_EQ(ok("?IDLE(0)"), "0\r\n");
+    for (int i = 0; i < 4; ++i)
+        link.tick();
+    EXPECT_EQ(ok("?DPOS(0) IDLE(0)"), "10 -1\r\n");
+}
+
+TEST_F(MotionLinkTest, ServoPeriodOfTheUsualProfileIsOneMillisecond)
+{
+    EXPECT_EQ(ok("?SERVO_PERIOD"), "1000\r\n");
+}
+
+TEST_F(MotionLinkTest, LinkedAndEllipticMovesThroughTheirTexts)
+{
+    MotionLink link(*controller);
+    // CAM runs the controller's own TABLE; CAMBOX follows axis 0 over it.
+    ok("TABLE(0,0,4,10)\nCAM(0,2,1.5,20) AXIS(1)\nCAMBOX(0,2,1,50,0) AXIS(2)");
+    ok("MOVELINK(6,50,10,10,0) AXIS(3)\nMOVEABS(50) AXIS(0)");
+    EXPECT_EQ(ok("?IDLE(1) ENDMOVE_BUFFER(1) ENDMOVE_BUFFER(3)"), "0 15 6\r\n");
+    for (int i = 0; i < 2000; ++i)
+        link.tick();
+    EXPECT_EQ(ok("?DPOS(1) DPOS(2) DPOS(3) IDLE(1) IDLE(2) IDLE(3)"), "15 10 6 -1 -1 -1\r\n");
+    // From (50,15) a quarter ellipse round (50,25); an end off it has its own code.
+    EXPECT_EQ(code("BASE(0,1)\nMECLIPSE(10,10,0,10,0,20,10)"), 2307);
+    ok("BASE(0,1)\nMECLIPSE(20,10,0,10,0,20,10)");
+    for (int i = 0; i < 2000; ++i)
+        link.tick();
+    EXPECT_EQ(ok("?DPOS(0) DPOS(1)"), "70 25\r\n");
+}
+
 } // namespace
 } // namespace korvan::controller::testing
 
