@@ -129,6 +129,8 @@ public:
     void bindMode(AxisParam id, ModeGetter getter);
     /// Makes an entry a stored one again.
     void unbind(AxisParam id);
+    /// The value reset() restores for one axis (0 for a bad axis).
+    double factory(AxisParam id, int axis) const;
     /// Sets the value that reset() restores for one axis.
     void setFactory(AxisParam id, int axis, double value);
     /// Restores every stored entry to its factory values.

@@ -43,6 +43,8 @@ void Controller::applyRomState()
         r = {};
     for (Ratio& r : m_state.encoderRatios)
         r = {};
+    for (auto& [id, hook] : m_rebootHooks)
+        hook(m_state);
     if (!m_romPackage.empty()) {
         std::string messages;
         startPackage(m_romPackage, messages);
@@ -150,6 +152,20 @@ void Controller::removeServoHook(int id)
 {
     std::lock_guard lock(m_mutex);
     m_servoHooks.erase(id);
+}
+
+int Controller::addRebootHook(RebootHook hook)
+{
+    std::lock_guard lock(m_mutex);
+    const int id = m_nextHookId++;
+    m_rebootHooks.emplace(id, std::move(hook));
+    return id;
+}
+
+void Controller::removeRebootHook(int id)
+{
+    std::lock_guard lock(m_mutex);
+    m_rebootHooks.erase(id);
 }
 
 uint8_t Controller::runState() const

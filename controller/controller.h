@@ -47,6 +47,8 @@ inline constexpr int32_t compileErrorCode = 277;
 inline constexpr int32_t ramTooLargeCode = 210;
 /// A servo period's work of a module (the motion engine), run by tick().
 using ServoHook = std::function<void(ControllerState&)>;
+/// A module's part of a reboot, run with the lock held.
+using RebootHook = std::function<void(ControllerState&)>;
 /// Seconds a reboot keeps the controller away.
 inline constexpr double rebootSeconds = 2.0;
 
@@ -95,6 +97,12 @@ public:
     /// Adds a servo hook; returns its id for removeServoHook.
     int addServoHook(ServoHook hook);
     void removeServoHook(int id);
+    /// Adds a hook that a reboot runs after the controller's own values are
+    /// back at their ROM state and before the ROM program starts: a module
+    /// that owns values (the motion engine) restores its own. Returns its id
+    /// for removeRebootHook.
+    int addRebootHook(RebootHook hook);
+    void removeRebootHook(int id);
 
     /// The run state: 0 idle, 1 running, 3 paused, 100 error.
     uint8_t runState() const;
@@ -137,6 +145,7 @@ private:
     std::vector<uint8_t> m_romPackage;
     MessageQueues m_messages;
     std::map<int, ServoHook> m_servoHooks;
+    std::map<int, RebootHook> m_rebootHooks;
     int m_nextHookId = 1;
 };
 
