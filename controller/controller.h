@@ -68,8 +68,10 @@ public:
     std::vector<uint8_t> childCard(uint16_t previous) const;
     /// The IP address as "a.b.c.d".
     std::string ipAddressText() const;
-    /// Sets the address the controller reports (the simulator's bind address).
-    void setIpAddress(uint32_t address);
+    /// The address the controller is served at (the simulator's bind
+    /// address): reported from now on, while the address kept in the state
+    /// directory stays until an "IP_ADDRESS = ..." write replaces it.
+    void serveAt(uint32_t address);
     uint32_t axisFeatures(int axis) const;
 
     int32_t flashWrite(uint16_t start, const std::vector<float>& values);
@@ -133,6 +135,8 @@ private:
     void applyRomState();
     int32_t startPackage(const std::vector<uint8_t>& package, std::string& messages);
     void afterCommands();
+    /// Keeps the address an "IP_ADDRESS = ..." write set, once it asks to.
+    void storeNewIpAddress();
     void persist();
 
     SteadyClock m_steadyClock;
@@ -141,6 +145,8 @@ private:
     ControllerState m_state;
     StateStore m_store;
     int32_t m_lastError = 0;
+    /// The address kept in the state directory.
+    uint32_t m_storedIpAddress = 0;
     double m_rebootUntil = -1.0;
     std::vector<uint8_t> m_romPackage;
     MessageQueues m_messages;

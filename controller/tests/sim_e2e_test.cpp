@@ -71,15 +71,29 @@ TEST_F(SimE2E, ServesEveryTransportAndCleansUp)
     EXPECT_FALSE(fs::exists(pci));
 }
 
+// The address an IP change stores is where the controller comes back after a
+// restart without --eth; an explicit --eth serves elsewhere without losing it.
 TEST_F(SimE2E, IpAddressPersistsInTheStateDirectory)
 {
-    korvan::testing::SimProcess sim(korvan::testing::ethernetOptions("127.0.0.61:0"));
-    ASSERT_TRUE(sim.ready()) << sim.readyLine();
-    korvanCmd("--ip " + sim.ethEndpoint() + " 'IP_ADDRESS = 127.0.0.99'");
-    sim.stop();
-    std::ifstream state(sim.stateDir() / "controller-state.json");
-    std::string text((std::istreambuf_iterator<char>(state)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("127.0.0.99"), std::string::npos);
+    korvan::testing::SimProcess first(korvan::testing::ethernetOptions("127.0.0.61:0"));
+    ASSERT_TRUE(first.ready()) << first.readyLine();
+    korvanCmd("--ip " + first.ethEndpoint() + " 'IP_ADDRESS = 127.0.0.65'");
+    first.stop();
+
+    korvan::testing::SimOptions elsewhere = korvan::testing::ethernetOptions("127.0.0.61:0");
+    elsewhere.stateDir = first.stateDir();
+    korvan::testing::SimProcess second(elsewhere);
+    ASSERT_TRUE(second.ready()) << second.readyLine();
+    // Served at 127.0.0.61, it reports that address (first octet lowest: 0x3d00007f).
+    EXPECT_EQ(korvanCmd("--ip " + second.ethEndpoint() + " '?IP_ADDRESS'"), "1023410303\r\n");
+    second.stop();
+
+    korvan::testing::SimOptions own;
+    own.stateDir = first.stateDir();
+    korvan::testing::SimProcess third(own);
+    ASSERT_TRUE(third.ready()) << third.readyLine();
+    EXPECT_EQ(third.ethEndpoint().substr(0, 11), "127.0.0.65:") << third.readyLine();
+    EXPECT_EQ(korvanCmd("--ip " + third.ethEndpoint() + " '?IP_ADDRESS'"), "1090519167\r\n");
 }
 
 } // namespace
