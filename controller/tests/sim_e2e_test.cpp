@@ -71,6 +71,26 @@ TEST_F(SimE2E, ServesEveryTransportAndCleansUp)
     EXPECT_FALSE(fs::exists(pci));
 }
 
+// Discovery probes on the served address find the controller, except while a
+// reboot keeps it away; it is back about two seconds later.
+TEST_F(SimE2E, AnswersDiscoveryProbesExceptWhileRebooting)
+{
+    korvan::testing::SimProcess sim(korvan::testing::ethernetOptions("127.0.0.61:0"));
+    ASSERT_TRUE(sim.ready()) << sim.readyLine();
+    const std::string endpoint = sim.ethEndpoint();
+    const std::string port = endpoint.substr(endpoint.find(':') + 1);
+    const std::string search = "KORVAN_SEARCH=127.0.0.60-127.0.0.62 KORVAN_PORT=" + port + " " +
+                               bin("korvan-cmd") + " --search --timeout 200";
+    EXPECT_EQ(run(search), "127.0.0.61\n");
+    korvanCmd("--ip " + endpoint + " 'SPEED(1)=5' reboot");
+    EXPECT_EQ(run(search), "");
+    std::string found;
+    for (int attempt = 0; attempt < 30 && found.empty(); ++attempt)
+        found = run(search);
+    EXPECT_EQ(found, "127.0.0.61\n");
+    EXPECT_EQ(korvanCmd("--ip " + endpoint + " '?SPEED(1)'"), "100\r\n");
+}
+
 // The address an IP change stores is where the controller comes back after a
 // restart without --eth; an explicit --eth serves elsewhere without losing it.
 TEST_F(SimE2E, IpAddressPersistsInTheStateDirectory)
