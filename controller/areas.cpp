@@ -272,6 +272,10 @@ HostResult readSystemValue(const ControllerState& s, SystemValue id, basic::Valu
     case SystemValue::MAX_AXIS:
         out = basic::Value::ofNumber(s.profile.virtualAxes);
         break;
+    case SystemValue::SERVO_PERIOD:
+        // In microseconds, as the profile's servoPeriod (ms) gives the motion engine's tick.
+        out = basic::Value::ofNumber(std::round(s.profile.servoPeriodMs * 1000));
+        break;
     case SystemValue::SCOPE_POS:
         out = basic::Value::ofNumber(s.scope.position());
         break;

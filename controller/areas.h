@@ -55,6 +55,7 @@ basic::HostResult writeArea(ControllerState& state, Area area, int index, double
     X(IP_ADDRESS, false)                                                                           \
     X(VERSION, true)                                                                               \
     X(MAX_AXIS, true)                                                                              \
+    X(SERVO_PERIOD, true)                                                                          \
     X(SCOPE_POS, true)
 
 enum class SystemValue

@@ -202,5 +202,13 @@ void MotionLink::setAnalogOutput(int channel, double value)
 {
     m_state->io.setAnalogOutput(channel, value);
 }
+int MotionLink::tableSize() const
+{
+    return static_cast<int>(m_state->memory.table.size());
+}
+double MotionLink::tableValue(int index) const
+{
+    return m_state->memory.table[static_cast<std::size_t>(index)];
+}
 
 } // namespace korvan::controller

@@ -47,6 +47,8 @@ private:
     motion::GearRatio encoderRatio(int axis) const override;
     void setOutput(int output, bool state) override;
     void setAnalogOutput(int channel, double value) override;
+    int tableSize() const override;
+    double tableValue(int index) const override;
 
     Controller& m_controller;
     ControllerState* m_state = nullptr; // valid while the lock is held

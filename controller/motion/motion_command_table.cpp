@@ -65,6 +65,61 @@ template <bool Sp> MotionResult runSpherical(MotionEngine& e, const MotionCall& 
                         {arg(c, 3), arg(c, 4), arg(c, 5)}, mode, arg(c, 7), arg(c, 8), Sp);
 }
 
+template <bool Absolute, bool Sp> MotionResult runEclipse(MotionEngine& e, const MotionCall& c)
+{
+    int dir = 0;
+    if (!intArg(c, 4, dir))
+        return MotionResult::BadArgument;
+    // The eighth value moves the third BASE axis alongside.
+    const bool third = c.args.size() > 7;
+    return e.meclipse(c.base, arg(c, 0), arg(c, 1), arg(c, 2), arg(c, 3), dir, arg(c, 5), arg(c, 6),
+                      third, arg(c, 7), Absolute, Sp);
+}
+
+MotionResult runCam(MotionEngine& e, const MotionCall& c)
+{
+    int first = 0;
+    int last = 0;
+    if (!intArg(c, 0, first) || !intArg(c, 1, last))
+        return MotionResult::BadArgument;
+    return e.cam(lead(c), first, last, arg(c, 2), arg(c, 3));
+}
+
+// Link axis, options and link position of CAMBOX and MOVELINK, from argument i on.
+bool linkArgs(const MotionCall& c, std::size_t i, int& master, int& options)
+{
+    options = 0;
+    return intArg(c, i, master) && (c.args.size() <= i + 1 || intArg(c, i + 1, options));
+}
+
+MotionResult runCamBox(MotionEngine& e, const MotionCall& c)
+{
+    int first = 0;
+    int last = 0;
+    int master = 0;
+    int options = 0;
+    if (!intArg(c, 0, first) || !intArg(c, 1, last) || !linkArgs(c, 4, master, options))
+        return MotionResult::BadArgument;
+    return e.camBox(lead(c), first, last, arg(c, 2), arg(c, 3), master, options, arg(c, 6));
+}
+
+MotionResult runMoveLink(MotionEngine& e, const MotionCall& c)
+{
+    int master = 0;
+    int options = 0;
+    if (!linkArgs(c, 4, master, options))
+        return MotionResult::BadArgument;
+    return e.moveLink(lead(c), arg(c, 0), arg(c, 1), arg(c, 2), arg(c, 3), master, options,
+                      arg(c, 6));
+}
+
+MotionResult runConnPath(MotionEngine& e, const MotionCall& c)
+{
+    int master = 0;
+    return intArg(c, 1, master) ? e.connPath(lead(c), arg(c, 0), master)
+                                : MotionResult::BadArgument;
+}
+
 MotionResult runMoveModify(MotionEngine& e, const MotionCall& c)
 {
     return e.moveModify(lead(c), arg(c, 0));
@@ -223,11 +278,18 @@ MotionResult runDriveClear(MotionEngine& e, const MotionCall& c)
 
 constexpr MotionCommand kCommands[] = {
     {"ADDAX", 1, 1, &runAddAx},
+    {"CAM", 4, 4, &runCam},
+    {"CAMBOX", 5, 7, &runCamBox},
     {"CANCEL", 0, 1, &runCancel},
     {"CONNECT", 2, 2, &runConnect},
+    {"CONNPATH", 2, 2, &runConnPath},
     {"DATUM", 1, 2, &runDatum},
     {"DEFPOS", 1, -1, &runDefpos},
     {"DRIVE_CLEAR", 0, 1, &runDriveClear},
+    {"MECLIPSE", 7, 8, &runEclipse<false, false>},
+    {"MECLIPSEABS", 7, 8, &runEclipse<true, false>},
+    {"MECLIPSEABSSP", 7, 8, &runEclipse<true, true>},
+    {"MECLIPSESP", 7, 8, &runEclipse<false, true>},
     {"MHELICAL", 7, 7, &runHelical<false, false>},
     {"MHELICAL2", 6, 6, &runHelical2<false, false>},
     {"MHELICAL2ABS", 6, 6, &runHelical2<true, false>},
@@ -247,6 +309,7 @@ constexpr MotionCommand kCommands[] = {
     {"MOVECIRCABS", 5, 5, &runCirc<true, false>},
     {"MOVECIRCABSSP", 5, 5, &runCirc<true, true>},
     {"MOVECIRCSP", 5, 5, &runCirc<false, true>},
+    {"MOVELINK", 5, 7, &runMoveLink},
     {"MOVEMODIFY", 1, 1, &runMoveModify},
     {"MOVESP", 1, -1, &runLinear<false, true>},
     {"MOVE_AOUT", 2, 2, &runMoveAout},

@@ -50,16 +50,30 @@ MotionResult MotionEngine::push(BufferEntry& entry)
     Axis& leadAxis = m_axes[lead];
     entry.id = m_nextId++;
     entry.mark = leadAxis.params.moveMark;
+    // A single CAM, CAMBOX or MOVELINK ends a known distance from where it starts.
+    const bool knownTravel =
+        entry.kind == EntryKind::Cam ||
+        ((entry.kind == EntryKind::CamBox || entry.kind == EntryKind::MoveLink) &&
+         !(entry.link.options & link_options::Repeat));
     for (int i = 0; i < entry.axisCount; ++i) {
         Axis& a = m_axes[entry.axes[i]];
+        const double queuedStart = queuedEnd(entry.axes[i]);
         a.refs.push({entry.id, lead});
         a.status.idle = 0; // busy from the moment it is queued, not from the next tick
         if (entry.kind == EntryKind::Path)
             a.status.endmoveBuffer = entry.geometry.endPoint()[i];
+        else if (knownTravel)
+            a.status.endmoveBuffer = queuedStart + entry.link.travel;
         else if (a.refs.size() == 1)
             a.status.endmoveBuffer = a.status.dpos;
     }
     leadAxis.owned.push(entry);
+    // The running path planned its end for what was queued then; with MERGE it may now
+    // run on into the moves queued since.
+    Activity& act = leadAxis.activity;
+    if (act.active && !act.stopping && leadAxis.params.merge &&
+        leadAxis.owned.front().kind == EntryKind::Path)
+        act.replan = true;
     return MotionResult::Ok;
 }
 
@@ -89,7 +103,7 @@ MotionResult MotionEngine::queuePath(std::span<const int> base, const AxisVector
         e.startSpeed = p.startMoveSpeed;
         e.endSpeed = p.endMoveSpeed;
     }
-    return push(e);
+    return pushLine(e);
 }
 
 namespace {
@@ -345,6 +359,31 @@ MotionResult MotionEngine::mhelical2(std::span<const int> base, double mid0, dou
         r != MotionResult::Ok)
         return r;
     return queueHelix(base, g, mode, sp);
+}
+
+MotionResult MotionEngine::meclipse(std::span<const int> base, double end0, double end1,
+                                    double centre0, double centre1, int direction, double a,
+                                    double b, bool hasThird, double distance3, bool absolute,
+                                    bool sp)
+{
+    if (const auto r = checkBase(base); r != MotionResult::Ok)
+        return r;
+    const std::size_t n = hasThird ? 3 : 2;
+    if (base.size() < n)
+        return MotionResult::BadArgument;
+    const AxisVector start = queuedStart(base.first(n));
+    AxisVector end{offsetOf(end0, start[0], absolute), offsetOf(end1, start[1], absolute)};
+    if (hasThird)
+        end[2] = offsetOf(distance3, start[2], absolute);
+    PathGeometry g;
+    if (const auto r = PathGeometry::ellipse(
+            static_cast<int>(n), start, end, offsetOf(centre0, start[0], absolute),
+            offsetOf(centre1, start[1], absolute), a, b, direction == 1, g);
+        r != MotionResult::Ok)
+        return r;
+    // The path speed is the speed along the whole move, the third axis included.
+    g.countLinearAxesInLength();
+    return queueArc(base.first(n), g, MoveType::Ellipse, sp);
 }
 
 MotionResult MotionEngine::mspherical(std::span<const int> base, const std::array<double, 3>& end,

@@ -134,30 +134,33 @@ ProfileLimits MotionEngine::limitsFor(const BufferEntry& entry) const
     if ((p.cornerMode & 8) && entry.geometry.isArc() && p.fullSpRadius > 0 &&
         entry.geometry.radius() < p.fullSpRadius)
         l.speed *= entry.geometry.radius() / p.fullSpRadius;
+    if (entry.speedCap > 0)
+        l.speed = std::min(l.speed, entry.speedCap);
     return l;
 }
 
-double MotionEngine::junctionSpeed(int lead, const BufferEntry& entry) const
+double MotionEngine::cornerSpeed(const Axis& a, int k) const
 {
-    const Axis& a = m_axes[lead];
-    if (!a.params.merge || a.owned.size() < 2)
+    const BufferEntry& entry = a.owned.at(k);
+    if (entry.kind != EntryKind::Path)
+        return 0;
+    if (!a.params.merge || k + 1 >= a.owned.size())
         return entry.endSpeed >= 0 ? entry.endSpeed : 0;
-    const BufferEntry& next = a.owned.at(1);
+    const BufferEntry& next = a.owned.at(k + 1);
     if (next.kind != EntryKind::Path || next.axisCount != entry.axisCount)
         return 0;
     for (int i = 0; i < entry.axisCount; ++i)
         if (next.axes[i] != entry.axes[i])
             return 0;
+    const double angle =
+        cornerAngle(entry.geometry.endDirection(), next.geometry.startDirection(), entry.axisCount);
+    // Turning straight back cannot be blended at any speed.
+    if (angle > std::numbers::pi - kStraightOn)
+        return 0;
     double v = std::min(limitsFor(entry).speed, limitsFor(next).speed);
     if (entry.endSpeed >= 0)
         v = std::min(v, entry.endSpeed);
-    // The next move must be able to stop within its own length.
-    const ProfileLimits nl = limitsFor(next);
-    v = std::min(v,
-                 SpeedProfile::stoppableSpeed(next.geometry.length(), nl.decel, nl.srampSeconds));
     if (a.params.cornerMode & 2) {
-        const double angle = cornerAngle(entry.geometry.endDirection(),
-                                         next.geometry.startDirection(), entry.axisCount);
         const double start = a.params.decelAngle;
         const double stop = a.params.stopAngle;
         if (angle >= stop)
@@ -166,6 +169,30 @@ double MotionEngine::junctionSpeed(int lead, const BufferEntry& entry) const
             v *= (stop - angle) / (stop - start);
     }
     return v;
+}
+
+double MotionEngine::junctionSpeed(int lead) const
+{
+    // Look ahead along the moves that blend into one another, up to the first that must
+    // stop (or the end of the buffer), then back: each move may start no faster than it
+    // can slow down from to keep the speed its end allows. A chamfer keeps one speed.
+    const Axis& a = m_axes[lead];
+    int last = 0;
+    while (last + 1 < a.owned.size() && cornerSpeed(a, last) > 0)
+        ++last;
+    double limit = cornerSpeed(a, last);
+    for (int j = last; j > 0; --j) {
+        const BufferEntry& e = a.owned.at(j);
+        const ProfileLimits l = limitsFor(e);
+        // A hair less than the whole length, so that rounding never leaves the plan
+        // short of room.
+        const double start = e.cornerBlend
+                                 ? limit
+                                 : SpeedProfile::reachableSpeed(limit, entryLength(e) * (1 - 1e-9),
+                                                                l.decel, l.srampSeconds);
+        limit = std::min(cornerSpeed(a, j - 1), start);
+    }
+    return limit;
 }
 
 AxisVector MotionEngine::startOf(const BufferEntry& entry) const
@@ -208,15 +235,45 @@ void MotionEngine::activate(int lead)
         e.geometry.positionAt(0, queuedStart);
         for (int i = 0; i < e.axisCount; ++i)
             moved = moved || std::abs(queuedStart[i] - start[i]) > 1e-12;
-        if (moved)
+        if (moved && e.cornerBlend) {
+            // The line before the chamfer ended elsewhere (cancelled): go straight on.
+            e.geometry = PathGeometry::lineTo(e.axisCount, start, e.geometry.endPoint());
+        } else if (moved) {
             e.geometry.rebase(start, e.absolute);
+        }
         const ProfileLimits limits = limitsFor(e);
         double v0 = carriedSpeed;
         if (v0 <= 0)
             v0 = e.startSpeed >= 0 ? e.startSpeed : std::min(a.params.lspeed, limits.speed);
-        act.profile = SpeedProfile::plan(e.geometry.length(), v0, junctionSpeed(lead, e), limits);
+        ProfileLimits run = limits;
+        if (e.cornerBlend && v0 > 0)
+            run.speed = std::min(run.speed, v0); // a chamfer runs at the speed it enters with
+        act.profile = SpeedProfile::plan(e.geometry.length(), v0, junctionSpeed(lead), run);
         act.plannedSpeed = limits.speed;
         act.speed = v0;
+        break;
+    }
+    case EntryKind::Cam: {
+        act.origin = a.status.dpos;
+        const ProfileLimits limits = limitsFor(e);
+        const double v0 = std::min(a.params.lspeed, limits.speed);
+        act.profile = SpeedProfile::plan(e.link.distance, v0, 0, limits);
+        act.plannedSpeed = limits.speed;
+        act.speed = v0;
+        break;
+    }
+    case EntryKind::Connect:
+    case EntryKind::CamBox:
+    case EntryKind::MoveLink:
+    case EntryKind::ConnPath: {
+        const int master = e.kind == EntryKind::Connect ? e.number : e.link.master;
+        // The link takes in the master's movement of this whole tick, whether the master
+        // has had its turn in it yet or not.
+        const Axis& m = m_axes[master];
+        act.origin = a.status.dpos;
+        act.elapsed = e.kind == EntryKind::ConnPath ? m.prevPathTravelled : m.prevDpos;
+        act.linkStart = m.prevDpos;
+        act.waiting = (e.link.options & link_options::StartAtPosition) != 0;
         break;
     }
     case EntryKind::Velocity:
@@ -235,9 +292,6 @@ void MotionEngine::activate(int lead)
     case EntryKind::Datum:
         startHoming(lead, e);
         break;
-    case EntryKind::Connect:
-        act.elapsed = m_axes[e.number].status.dpos; // last seen master position
-        break;
     case EntryKind::Wait:
         break;
     }
@@ -247,6 +301,10 @@ void MotionEngine::activate(int lead)
         m.status.moveCurmark = e.mark;
         if (e.kind == EntryKind::Path)
             m.status.endmove = e.geometry.endPoint()[i];
+        else if (e.kind == EntryKind::Cam ||
+                 ((e.kind == EntryKind::CamBox || e.kind == EntryKind::MoveLink) &&
+                  !(e.link.options & link_options::Repeat)))
+            m.status.endmove = act.origin + linkedTravel(e, 1);
     }
 }
 
@@ -310,7 +368,8 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
 {
     Axis& a = m_axes[lead];
     Activity& act = a.activity;
-    const double length = entry.geometry.length();
+    const double length = entryLength(entry);
+    const double sBefore = act.s;
     if (act.stopping || act.paused) {
         // Stops and pauses ramp down along the path; a pause re-plans on resume.
         const double rate = act.stopping ? act.stopRate : decelOf(lead);
@@ -324,7 +383,7 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
             act.replan = true;
         if (act.replan) {
             act.plannedSpeed = limitsFor(entry).speed;
-            act.profile = SpeedProfile::plan(length - act.s, act.speed, junctionSpeed(lead, entry),
+            act.profile = SpeedProfile::plan(length - act.s, act.speed, junctionSpeed(lead),
                                              limitsFor(entry));
             act.t = 0;
             act.offset = act.s;
@@ -335,33 +394,34 @@ void MotionEngine::advancePath(int lead, BufferEntry& entry)
         act.speed = act.profile.speedAt(act.t);
     }
     const double s = act.s;
-    AxisVector pos{};
-    entry.geometry.positionAt(s, pos);
-    for (int i = 0; i < entry.axisCount; ++i)
-        m_axes[entry.axes[i]].status.dpos = pos[i];
+    placeAxes(lead, entry, s);
+    addPathTravel(entry, s - sBefore);
     const bool done = s >= length || (act.stopping && act.speed <= 0);
     if (!done)
         return;
-    const double overshoot = act.t - act.profile.duration();
-    const bool blends = !act.stopping && act.speed > 0;
+    double overshoot = act.t - act.profile.duration();
+    bool blends = !act.stopping && act.speed > 0;
     finish(lead);
-    if (blends && entryReady(lead)) {
-        // Continue into the next move within this tick, without losing time.
+    // Continue into the next moves within this tick, without losing time; a move shorter
+    // than what is left of the tick is passed through.
+    for (int guard = 0; blends && entryReady(lead) && guard < kBufferDepth; ++guard) {
         activate(lead);
         Activity& next = m_axes[lead].activity;
-        if (m_axes[lead].owned.front().kind == EntryKind::Path && overshoot > 0) {
-            next.t = overshoot;
-            BufferEntry& ne = m_axes[lead].owned.front();
-            next.s = next.profile.positionAt(next.t);
-            next.speed = next.profile.speedAt(next.t);
-            AxisVector p{};
-            ne.geometry.positionAt(next.s, p);
-            for (int i = 0; i < ne.axisCount; ++i)
-                m_axes[ne.axes[i]].status.dpos = p[i];
-        }
-    } else {
-        m_axes[lead].activity.speed = 0;
+        const BufferEntry& ne = m_axes[lead].owned.front();
+        if (ne.kind != EntryKind::Path || !(overshoot > 0))
+            return;
+        next.t = overshoot;
+        next.s = next.profile.positionAt(next.t);
+        next.speed = next.profile.speedAt(next.t);
+        placeAxes(lead, ne, next.s);
+        addPathTravel(ne, next.s);
+        if (next.t < next.profile.duration())
+            return;
+        overshoot = next.t - next.profile.duration();
+        blends = next.speed > 0;
+        finish(lead);
     }
+    m_axes[lead].activity.speed = 0;
 }
 
 void MotionEngine::advanceVelocity(int lead, BufferEntry& entry)
@@ -377,24 +437,38 @@ void MotionEngine::advanceVelocity(int lead, BufferEntry& entry)
         v1 = std::max(target, v0 - (act.stopping ? act.stopRate : decelOf(lead)) * m_period);
     act.speed = v1;
     a.status.dpos += entry.direction * (v0 + v1) / 2 * m_period;
+    a.pathTravelled += (v0 + v1) / 2 * m_period;
     if (act.stopping && v1 <= 0) {
         finish(lead);
         a.activity.speed = 0;
     }
 }
 
-void MotionEngine::applyConnect(int lead, const BufferEntry& entry)
+double MotionEngine::entryLength(const BufferEntry& entry) const
 {
-    Axis& a = m_axes[lead];
-    const double master = m_axes[entry.number].status.dpos;
-    const double delta = master - a.activity.elapsed;
-    a.activity.elapsed = master;
-    if (a.activity.stopping) {
-        finish(lead);
-        a.activity.speed = 0;
+    return entry.kind == EntryKind::Cam ? entry.link.distance : entry.geometry.length();
+}
+
+void MotionEngine::placeAxes(int lead, const BufferEntry& entry, double s)
+{
+    if (entry.kind == EntryKind::Cam) {
+        const double length = entryLength(entry);
+        const double p = s >= length ? 1 : s / length;
+        m_axes[lead].status.dpos = m_axes[lead].activity.origin + linkedTravel(entry, p);
         return;
     }
-    a.status.dpos += entry.value * delta;
+    AxisVector pos{};
+    entry.geometry.positionAt(s, pos);
+    for (int i = 0; i < entry.axisCount; ++i)
+        m_axes[entry.axes[i]].status.dpos = pos[i];
+}
+
+void MotionEngine::addPathTravel(const BufferEntry& entry, double ds)
+{
+    if (entry.kind != EntryKind::Path)
+        return;
+    for (int i = 0; i < entry.axisCount; ++i)
+        m_axes[entry.axes[i]].pathTravelled += ds;
 }
 
 void MotionEngine::advance(int lead)
@@ -409,13 +483,17 @@ void MotionEngine::advance(int lead)
         BufferEntry& e = a.owned.front();
         switch (e.kind) {
         case EntryKind::Path:
+        case EntryKind::Cam:
             advancePath(lead, e);
             return;
         case EntryKind::Velocity:
             advanceVelocity(lead, e);
             return;
         case EntryKind::Connect:
-            applyConnect(lead, e);
+        case EntryKind::CamBox:
+        case EntryKind::MoveLink:
+        case EntryKind::ConnPath:
+            advanceLinked(lead, e);
             return;
         case EntryKind::Datum: {
             const AxisSignals before = a.signals;
@@ -454,6 +532,7 @@ void MotionEngine::tick()
     for (int i = 0; i < n; ++i) {
         m_axes[i].prevDpos = m_axes[i].status.dpos;
         m_axes[i].prevMpos = m_axes[i].status.mpos;
+        m_axes[i].prevPathTravelled = m_axes[i].pathTravelled;
     }
     for (int i = 0; i < n; ++i)
         advance(i);

@@ -18,7 +18,11 @@
 //   MOVECIRC, MOVECIRC2, MSPHERICAL  arcs (see PathGeometry), MERGE blends moves;
 //   DATUM(0) clears alarms, DATUM(11..19) and DATUM(21, method) home (homing.h);
 //   REGIST(1..13) arms the latch, PSWITCH drives an output inside a position range,
-//   CONNECT(ratio, master) follows the master's demand position until CANCEL.
+//   CONNECT(ratio, master) follows the master's demand position until CANCEL;
+//   CAM, CAMBOX, MOVELINK and CONNPATH link an axis to a TABLE profile, a master's
+//   movement or a master's path (linked_motion.cpp); MECLIPSE moves along an ellipse;
+//   with MERGE and CORNER_MODE bit 32 a ZSMOOTH chamfer rounds line corners
+//   (corner_blend.cpp).
 
 #include "controller/motion/axis_parameters.h"
 #include "controller/motion/path_geometry.h"
@@ -60,6 +64,10 @@ public:
     virtual void setOutput(int output, bool state) = 0;
     // Drives an analogue output (MOVE_AOUT).
     virtual void setAnalogOutput(int channel, double value) = 0;
+    // Size of the TABLE memory and one of its values (CAM, CAMBOX); called in the tick,
+    // so neither may allocate.
+    virtual int tableSize() const { return 0; }
+    virtual double tableValue(int /*index*/) const { return 0; }
 };
 
 // A sensor that is on while the physical position lies in [low, high]; with a period
@@ -124,6 +132,32 @@ enum class EntryKind : std::uint8_t
     Datum,
     Connect,
     Parameter,
+    Cam,      // a TABLE profile over a distance at the axis's own speed
+    CamBox,   // a TABLE profile over a distance of the master's movement
+    MoveLink, // a move with ramps over a distance of the master's movement
+    ConnPath, // follows the path length a master's interpolated moves cover
+};
+
+// Options of CAMBOX and MOVELINK.
+namespace link_options {
+inline constexpr int StartAtPosition = 1; // start when the master reaches linkPosition
+inline constexpr int Repeat = 2;          // start again at the end, until CANCEL
+inline constexpr int All = StartAtPosition | Repeat;
+} // namespace link_options
+
+// What a linked entry (CAM, CAMBOX, MOVELINK, CONNPATH) follows.
+struct LinkSpec
+{
+    int first = 0;            // CAM, CAMBOX: first TABLE index of the profile
+    int last = 0;             // CAM, CAMBOX: last TABLE index
+    double scale = 1;         // CAM, CAMBOX: multiplier; MOVELINK: the slave's distance
+    double distance = 0;      // CAM: its own distance; CAMBOX, MOVELINK: the master's
+    double accelDistance = 0; // MOVELINK: master distance of the speed-up
+    double decelDistance = 0; // MOVELINK: master distance of the slow-down
+    int master = -1;          // CAMBOX, MOVELINK, CONNPATH
+    int options = 0;          // link_options
+    double linkPosition = 0;  // master position at which StartAtPosition starts
+    double travel = 0;        // where a single CAM or MOVELINK ends, from its start
 };
 
 // One queued entry; its data lives in the buffer of its lead axis.
@@ -151,6 +185,9 @@ struct BufferEntry
     double value = 0;   // output value, wait ms, connect ratio, MOVE_PARA value
     double pulseMs = 0; // MOVE_OP2: the output returns after this time
     const ParameterBinding* parameter = nullptr; // MOVE_PARA
+    bool cornerBlend = false;                    // the arc a ZSMOOTH chamfer put between two lines
+    double speedCap = 0; // path speed no higher than this (> 0), kept by blends
+    LinkSpec link;       // CAM, CAMBOX, MOVELINK, CONNPATH
 };
 
 template <typename T> class FixedRing
@@ -203,7 +240,10 @@ struct Activity
     double offset = 0;       // path length at which the profile starts
     bool replan = false;     // the profile must be re-planned from s and speed
     double plannedSpeed = 0; // cruise speed the profile was planned with
-    double elapsed = 0;      // waits: ms done; CONNECT: last master position
+    double elapsed = 0;      // waits: ms done; linked moves: last master position
+    double origin = 0;       // linked moves: the slave's position where the link began
+    double linkStart = 0;    // linked moves: the master's position where the link began
+    bool waiting = false;    // linked moves: the master has not reached linkPosition
 };
 
 enum class HomingPhase : std::uint8_t
@@ -309,6 +349,26 @@ public:
     // MHELICAL2: the same with a middle point instead of a centre.
     MotionResult mhelical2(std::span<const int> base, double mid0, double mid1, double end0,
                            double end1, double distance3, int mode, bool absolute, bool sp);
+    // MECLIPSE: an elliptic arc of the first two BASE axes to end round centre with
+    // semi-axes a (first axis) and b (second axis); an end of 0,0 is a whole ellipse.
+    // With a third BASE axis and distance3 given (hasThird), it moves linearly alongside.
+    MotionResult meclipse(std::span<const int> base, double end0, double end1, double centre0,
+                          double centre1, int direction, double a, double b, bool hasThird,
+                          double distance3, bool absolute, bool sp);
+    // CAM(first, last, multiplier, distance) AXIS(axis): the axis moves by multiplier
+    // times the TABLE profile first..last (less its first value) while a notional
+    // distance runs at the axis's SPEED, ACCEL and DECEL.
+    MotionResult cam(int axis, int first, int last, double multiplier, double distance);
+    // CAMBOX: the same profile over linkDistance of the master's demand movement.
+    MotionResult camBox(int axis, int first, int last, double multiplier, double linkDistance,
+                        int master, int options, double linkPosition);
+    // MOVELINK: the axis moves distance while the master moves linkDistance, speeding up
+    // over the first accelDistance and slowing down over the last decelDistance of it.
+    MotionResult moveLink(int axis, double distance, double linkDistance, double accelDistance,
+                          double decelDistance, int master, int options, double linkPosition);
+    // CONNPATH(ratio, master): the axis moves ratio times the path length covered by the
+    // moves the master takes part in (interpolated paths and VMOVE), until CANCEL.
+    MotionResult connPath(int axis, double ratio, int master);
     // ADDAX(source) AXIS(axis): the source axis's demand moves are added to the axis;
     // a negative source ends it.
     MotionResult addAxis(int axis, int source);
@@ -351,6 +411,8 @@ private:
         double physicalOffset = 0; // physical = mpos + offset
         int addSource = -1;        // ADDAX
         AxisVector bufferedEnd{};  // unused for non-lead axes
+        double pathTravelled = 0;  // path length covered by the moves it takes part in
+        double prevPathTravelled = 0;
     };
 
     MotionResult checkBase(std::span<const int> base) const;
@@ -362,6 +424,28 @@ private:
     MotionResult checkHelical(std::span<const int> base, int mode) const;
     MotionResult queueHelix(std::span<const int> base, PathGeometry geometry, int mode, bool sp);
     MotionResult push(BufferEntry& entry);
+    // Pushes a line, first rounding the corner with the line before it when ZSMOOTH
+    // asks for it.
+    MotionResult pushLine(BufferEntry& entry);
+    // Trims the line queued last and the new one by the chamfer distance and fills blend
+    // with the arc between them; false (nothing changed) when no chamfer applies.
+    bool prepareCornerBlend(BufferEntry& next, BufferEntry& blend);
+    // True when the running path of the lead can still slow down to the speed its end
+    // now allows.
+    bool runningPathCanKeepUp(int lead) const;
+    MotionResult checkLink(int axis, int master, int options) const;
+    MotionResult checkTableRange(int first, int last) const;
+    // TABLE profile first..last at fraction p (0..1), by linear interpolation.
+    double tableProfile(const LinkSpec& link, double p) const;
+    // Slave position of a CAM, CAMBOX or MOVELINK at fraction p of its run.
+    double linkedTravel(const BufferEntry& entry, double p) const;
+    // Where the link puts the slave in this tick; complete when a single run ended.
+    double linkTarget(int lead, BufferEntry& entry, bool& complete);
+    // Follows the link, or ramps the slave down from its own speed after CANCEL.
+    void advanceLinked(int lead, BufferEntry& entry);
+    double entryLength(const BufferEntry& entry) const;
+    void placeAxes(int lead, const BufferEntry& entry, double s);
+    void addPathTravel(const BufferEntry& entry, double ds);
     double queuedEnd(int axis) const;
     AxisVector startOf(const BufferEntry& entry) const;
     void startReadyEntries();
@@ -371,14 +455,17 @@ private:
     void advancePath(int lead, BufferEntry& entry);
     void advanceVelocity(int lead, BufferEntry& entry);
     void finish(int lead);
-    double junctionSpeed(int lead, const BufferEntry& entry) const;
+    // Speed at the corner between the entries at positions k and k+1 of the lead's buffer
+    // as MERGE, CORNER_MODE and the speeds of both allow; 0 where they do not blend.
+    double cornerSpeed(const Axis& a, int k) const;
+    // Speed at which the running entry of the lead may end.
+    double junctionSpeed(int lead) const;
     double pathSpeed(const BufferEntry& entry) const;
     ProfileLimits limitsFor(const BufferEntry& entry) const;
     double decelOf(int axis) const;
     double fastDecelOf(int axis) const;
     void beginStop(int lead, double rate);
     void dropBuffered(int axis, bool includeActive);
-    void applyConnect(int lead, const BufferEntry& entry);
     void updateFeedback(int axis);
     void updateSignals(int axis);
     void checkLimits(int axis);

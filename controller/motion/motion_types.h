@@ -9,8 +9,9 @@
 //
 // MTYPE codes (MoveType): 0 idle, 1 MOVE, 2 MOVEABS, 3 MOVEMODIFY, 10 VMOVE forward,
 //   11 VMOVE reverse, 12 homing (DATUM), 20 MOVE_WA / MOVE_OP / MOVE_AOUT (buffered
-//   non-motion entries), 21 CONNECT, 30 MOVECIRC / MOVECIRC2, 31 MSPHERICAL,
-//   32 MHELICAL / MHELICAL2, 40 MOVESP, 41 MOVEABSSP.
+//   non-motion entries), 21 CONNECT, 22 CAM, 23 CAMBOX, 24 MOVELINK, 25 CONNPATH,
+//   30 MOVECIRC / MOVECIRC2, 31 MSPHERICAL, 32 MHELICAL / MHELICAL2, 33 MECLIPSE,
+//   40 MOVESP, 41 MOVEABSSP. A ZSMOOTH chamfer runs with the type of the move after it.
 
 #include <cstdint>
 #include <string_view>
@@ -30,6 +31,7 @@ enum class MotionResult : std::uint8_t
     UnknownName,
     NotBusAxis,
     NoOriginInput,
+    OffEllipse,
 };
 
 struct ResultCode
@@ -51,6 +53,7 @@ inline constexpr ResultCode kResultCodes[] = {
     {MotionResult::LimitActive, 2304, "limit active in the direction of motion"},
     {MotionResult::NotBusAxis, 2305, "drive homing needs a bus axis (ATYPE 50 or more)"},
     {MotionResult::NoOriginInput, 2306, "homing mode needs an origin input (DATUM_IN)"},
+    {MotionResult::OffEllipse, 2307, "start or end point is not on the ellipse"},
 };
 
 // The controller error code of a result.
@@ -82,9 +85,14 @@ enum class MoveType : int
     Datum = 12,
     BufferedIo = 20,
     Connect = 21,
+    Cam = 22,
+    CamBox = 23,
+    MoveLink = 24,
+    ConnPath = 25,
     Circ = 30,
     Spherical = 31,
     Helical = 32,
+    Ellipse = 33,
     MoveSp = 40,
     MoveAbsSp = 41,
 };

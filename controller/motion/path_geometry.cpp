@@ -1,5 +1,6 @@
 #include "controller/motion/path_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -41,6 +42,19 @@ double angleOf(const Vec3& p, const Vec3& c, const Vec3& u, const Vec3& v)
     if (a < 0)
         a += kTwoPi;
     return a;
+}
+
+AxisVector widen(const Vec3& v)
+{
+    return {v[0], v[1], v[2]};
+}
+
+double dotN(const AxisVector& a, const AxisVector& b, int n)
+{
+    double sum = 0;
+    for (int i = 0; i < n; ++i)
+        sum += a[i] * b[i];
+    return sum;
 }
 
 void normalise(AxisVector& v, int n)
@@ -94,7 +108,7 @@ MotionResult PathGeometry::arcThrough(int axisCount, int planeAxes, const AxisVe
             return MotionResult::BadArgument;
     PathGeometry g;
     g.m_axes = axisCount;
-    g.m_arc = true;
+    g.m_shape = Shape::Arc;
     g.m_planeAxes = planeAxes;
     g.m_start = start;
     // Circumcentre of (0, a, b) with a = middle, b = end, relative to start.
@@ -108,20 +122,22 @@ MotionResult PathGeometry::arcThrough(int axisCount, int planeAxes, const AxisVe
     const Vec3 c = scale(cross(sub(scale(b, dot(a, a)), scale(a, dot(b, b))), n), 1 / (2 * n2));
     g.m_radius = norm(c);
     const Vec3 origin{0, 0, 0};
-    g.m_u = scale(sub(origin, c), 1 / g.m_radius);
+    const Vec3 u = scale(sub(origin, c), 1 / g.m_radius);
     n = scale(n, 1 / std::sqrt(n2));
-    g.m_v = cross(n, g.m_u);
+    Vec3 v = cross(n, u);
     // Travel so that the middle point comes before the end point.
-    double am = angleOf(a, c, g.m_u, g.m_v);
-    double ae = angleOf(b, c, g.m_u, g.m_v);
+    double am = angleOf(a, c, u, v);
+    double ae = angleOf(b, c, u, v);
     if (am > ae) {
-        g.m_v = scale(g.m_v, -1);
+        v = scale(v, -1);
         am = kTwoPi - am;
         ae = kTwoPi - ae;
     }
+    g.m_u = widen(u);
+    g.m_v = widen(v);
     g.m_sweep = fullCircle ? kTwoPi : ae;
     const Vec3 base{start[0], start[1], planeAxes == 3 ? start[2] : 0};
-    g.m_centre = add(base, c);
+    g.m_centre = widen(add(base, c));
     g.m_length = g.m_radius * g.m_sweep;
     for (int i = 0; i < axisCount; ++i) {
         if (i < planeAxes)
@@ -176,11 +192,87 @@ MotionResult PathGeometry::arcCentre(int axisCount, const AxisVector& start, con
     return arcThrough(axisCount, 2, start, middle, target, full, out);
 }
 
+MotionResult PathGeometry::ellipse(int axisCount, const AxisVector& start, const AxisVector& end,
+                                   double centre0, double centre1, double a, double b,
+                                   bool clockwise, PathGeometry& out)
+{
+    if (axisCount < 2)
+        return MotionResult::BadArgument;
+    for (int i = 0; i < axisCount; ++i)
+        if (!std::isfinite(start[i]) || !std::isfinite(end[i]))
+            return MotionResult::BadArgument;
+    const bool fullTurn = std::abs(end[0]) < 1e-12 && std::abs(end[1]) < 1e-12;
+    PathGeometry g;
+    if (const auto r = EllipseArc::make({-centre0, -centre1}, {end[0] - centre0, end[1] - centre1},
+                                        a, b, clockwise, fullTurn, g.m_ellipse);
+        r != MotionResult::Ok)
+        return r;
+    g.m_axes = axisCount;
+    g.m_shape = Shape::Ellipse;
+    g.m_planeAxes = 2;
+    g.m_start = start;
+    g.m_centre[0] = start[0] + centre0;
+    g.m_centre[1] = start[1] + centre1;
+    g.m_radius = g.m_ellipse.minRadius();
+    g.m_length = g.m_ellipse.length();
+    for (int i = 0; i < axisCount; ++i) {
+        if (i >= 2)
+            g.m_delta[i] = end[i];
+        g.m_end[i] = start[i] + end[i];
+    }
+    const EllipseArc::Point first = g.m_ellipse.startDirection();
+    const EllipseArc::Point last = g.m_ellipse.endDirection();
+    g.m_startDir = {first[0], first[1]};
+    g.m_endDir = {last[0], last[1]};
+    out = g;
+    return MotionResult::Ok;
+}
+
+bool PathGeometry::cornerBlend(int axisCount, const AxisVector& corner, const AxisVector& inDir,
+                               const AxisVector& outDir, double distance, PathGeometry& out)
+{
+    // The turn angle between the two directions; straight or reversing corners get no
+    // blend (the arc would be endless or have no radius).
+    const double cosTurn = std::clamp(dotN(inDir, outDir, axisCount), -1.0, 1.0);
+    const double turn = std::acos(cosTurn);
+    if (!(distance > 0) || turn < kStraightOn || turn > std::numbers::pi - kStraightOn)
+        return false;
+    // Unit normal in the plane of both directions, pointing into the turn.
+    AxisVector normal{};
+    for (int i = 0; i < axisCount; ++i)
+        normal[i] = outDir[i] - cosTurn * inDir[i];
+    normalise(normal, axisCount);
+    PathGeometry g;
+    g.m_axes = axisCount;
+    g.m_shape = Shape::Arc;
+    g.m_planeAxes = axisCount;
+    g.m_radius = distance / std::tan(turn / 2);
+    g.m_sweep = turn;
+    g.m_length = g.m_radius * turn;
+    for (int i = 0; i < axisCount; ++i) {
+        g.m_start[i] = corner[i] - distance * inDir[i];
+        g.m_end[i] = corner[i] + distance * outDir[i];
+        g.m_centre[i] = g.m_start[i] + g.m_radius * normal[i];
+        g.m_u[i] = -normal[i];
+        g.m_v[i] = inDir[i];
+        g.m_delta[i] = g.m_end[i] - g.m_start[i];
+    }
+    g.m_startDir = inDir;
+    g.m_endDir = outDir;
+    out = g;
+    return true;
+}
+
+double PathGeometry::curveLength() const
+{
+    return m_shape == Shape::Ellipse ? m_ellipse.length() : m_radius * m_sweep;
+}
+
 void PathGeometry::countLinearAxesInLength()
 {
-    if (!m_arc)
+    if (!isArc())
         return;
-    double sum = (m_radius * m_sweep) * (m_radius * m_sweep);
+    double sum = curveLength() * curveLength();
     for (int i = m_planeAxes; i < m_axes; ++i)
         sum += m_delta[i] * m_delta[i];
     m_length = std::sqrt(sum);
@@ -190,13 +282,13 @@ void PathGeometry::shift(int axisIndex, double distance)
 {
     m_start[axisIndex] += distance;
     m_end[axisIndex] += distance;
-    if (m_arc && axisIndex < m_planeAxes)
+    if (isArc() && axisIndex < m_planeAxes)
         m_centre[axisIndex] += distance;
 }
 
 void PathGeometry::rebase(const AxisVector& start, bool keepLineEnd)
 {
-    if (!m_arc) {
+    if (!isArc()) {
         if (keepLineEnd) {
             *this = lineTo(m_axes, start, m_end);
             return;
@@ -220,8 +312,16 @@ void PathGeometry::positionAt(double s, AxisVector& out) const
         return;
     }
     const double f = m_length > 0 ? std::max(0.0, s) / m_length : 1;
-    if (!m_arc) {
+    if (m_shape == Shape::Line) {
         for (int i = 0; i < m_axes; ++i)
+            out[i] = m_start[i] + m_delta[i] * f;
+        return;
+    }
+    if (m_shape == Shape::Ellipse) {
+        const EllipseArc::Point p = m_ellipse.pointAt(m_ellipse.length() * f);
+        out[0] = m_centre[0] + p[0];
+        out[1] = m_centre[1] + p[1];
+        for (int i = 2; i < m_axes; ++i)
             out[i] = m_start[i] + m_delta[i] * f;
         return;
     }

@@ -1,15 +1,21 @@
 #pragma once
-// Geometry of one buffered path move: a straight line over up to kMaxPathAxes axes, or a
-// circular arc in the plane or in space through a middle point, with further axes moving
-// linearly alongside (helical motion). Positions are evaluated by path length s.
+// Geometry of one buffered path move: a straight line over up to kMaxPathAxes axes, a
+// circular arc in the plane or in space through a middle point, or an elliptic arc of the
+// first two axes, with further axes moving linearly alongside (helical motion). Positions
+// are evaluated by path length s.
 
+#include "controller/motion/ellipse_arc.h"
 #include "controller/motion/motion_types.h"
 
 #include <array>
+#include <cstdint>
 
 namespace korvan::motion {
 
 inline constexpr int kMaxPathAxes = 6;
+// Turn angle (radians) under which two directions count as running straight on, and
+// within which of a half turn they count as turning straight back.
+inline constexpr double kStraightOn = 1e-6;
 
 using AxisVector = std::array<double, kMaxPathAxes>;
 
@@ -32,6 +38,18 @@ public:
                                   double centre0, double centre1, bool clockwise,
                                   PathGeometry& out);
 
+    // An elliptic arc of the first two axes round centre (offset from start) with
+    // semi-axes a and b along them; an end of 0,0 is a whole turn. Axes beyond the first
+    // two move linearly by their end values.
+    static MotionResult ellipse(int axisCount, const AxisVector& start, const AxisVector& end,
+                                double centre0, double centre1, double a, double b, bool clockwise,
+                                PathGeometry& out);
+    // The rounded corner between two lines meeting at corner: an arc tangent to the
+    // incoming direction at corner - distance * inDir and to the outgoing one at
+    // corner + distance * outDir. False when the lines run straight on or turn back.
+    static bool cornerBlend(int axisCount, const AxisVector& corner, const AxisVector& inDir,
+                            const AxisVector& outDir, double distance, PathGeometry& out);
+
     // Makes the linear axes beside an arc count in its length, so that the path speed
     // is the speed along the helix rather than along the arc.
     void countLinearAxesInLength();
@@ -49,12 +67,24 @@ public:
     // Unit direction of travel at the start and at the end (for corner angles).
     const AxisVector& startDirection() const { return m_startDir; }
     const AxisVector& endDirection() const { return m_endDir; }
-    bool isArc() const { return m_arc; }
+    // True for every curved path (circular and elliptic arcs).
+    bool isArc() const { return m_shape != Shape::Line; }
+    // Radius of a circular arc; the smallest radius of curvature of an ellipse.
     double radius() const { return m_radius; }
 
 private:
+    enum class Shape : std::uint8_t
+    {
+        Line,
+        Arc,
+        Ellipse,
+    };
+
+    // Length of the curved part alone, without the axes moving linearly beside it.
+    double curveLength() const;
+
     int m_axes = 0;
-    bool m_arc = false;
+    Shape m_shape = Shape::Line;
     int m_planeAxes = 0;
     double m_length = 0;
     AxisVector m_start{};
@@ -62,12 +92,14 @@ private:
     AxisVector m_delta{};
     AxisVector m_startDir{};
     AxisVector m_endDir{};
-    // Arc: centre, radius, orthonormal basis u, v in the plane, sweep angle.
-    std::array<double, 3> m_centre{};
-    std::array<double, 3> m_u{};
-    std::array<double, 3> m_v{};
+    // Arc: centre, radius, orthonormal basis u, v of its plane (a corner blend's plane may
+    // span every axis of the move), sweep angle. Ellipse: centre and the elliptic arc.
+    AxisVector m_centre{};
+    AxisVector m_u{};
+    AxisVector m_v{};
     double m_radius = 0;
     double m_sweep = 0;
+    EllipseArc m_ellipse;
 };
 
 } // namespace korvan::motion

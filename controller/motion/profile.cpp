@@ -28,17 +28,22 @@ double SpeedProfile::rampDistance(double v0, double v1, double rate, double sram
     return (v0 + v1) / 2 * rampTime(v0, v1, rate, srampSeconds);
 }
 
-double SpeedProfile::stoppableSpeed(double length, double rate, double srampSeconds)
+double SpeedProfile::reachableSpeed(double endSpeed, double length, double rate,
+                                    double srampSeconds)
 {
+    const double u = std::max(0.0, endSpeed);
     if (length <= 0 || rate <= 0)
-        return 0;
-    double lo = 0;
-    double hi = std::sqrt(2 * rate * length) + 1;
-    for (int i = 0; i < kBisectionSteps; ++i) {
-        const double mid = (lo + hi) / 2;
-        (rampDistance(mid, 0, rate, srampSeconds) <= length ? lo : hi) = mid;
-    }
-    return lo;
+        return u;
+    // Solves rampDistance(v, u) = length for v: the linear ramp gives
+    // (v² - u²) / 2a = length; the shaped ramp takes the longer of (v - u) / a + S and
+    // pi/2 (v - u) / a, so both distances must fit.
+    if (srampSeconds <= 0)
+        return std::sqrt(u * u + 2 * rate * length);
+    const double aS = rate * srampSeconds;
+    const double c = -u * u + aS * u - 2 * rate * length;
+    const double withS = (-aS + std::sqrt(aS * aS - 4 * c)) / 2;
+    const double shaped = std::sqrt(u * u + 4 * rate * length / kPi);
+    return std::max(u, std::min(withS, shaped));
 }
 
 SpeedProfile SpeedProfile::plan(double length, double startSpeed, double endSpeed,

@@ -36,8 +36,9 @@ public:
     static double rampTime(double v0, double v1, double rate, double srampSeconds);
     // Distance covered by such a ramp.
     static double rampDistance(double v0, double v1, double rate, double srampSeconds);
-    // Highest speed from which a stop fits into the length.
-    static double stoppableSpeed(double length, double rate, double srampSeconds);
+    // Highest speed from which a ramp down to endSpeed fits into the length (never below
+    // endSpeed: keeping the speed takes no room).
+    static double reachableSpeed(double endSpeed, double length, double rate, double srampSeconds);
 
 private:
     double rampPosition(double t, double v0, double v1, double duration) const;

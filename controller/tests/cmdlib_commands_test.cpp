@@ -175,8 +175,8 @@ std::vector<WrapperCase> workbenchSetters()
                    const int code = Move(h, 10, 0);
                    return code ? code : MoveModifyList(h, 20);
                }),
-        setter(
-            "SdoWrite", [](auto h) { return SdoWrite(h, 1, 0x6060, 0, 1, 8); }, "SDO_WRITE"),
+        // Modes of operation is an Int 8 object: 9 is cyclic synchronous velocity.
+        setter("SdoWrite", [](auto h) { return SdoWrite(h, 1, 0x6060, 0, 2, 9); }),
     };
 }
 
@@ -264,23 +264,23 @@ std::vector<WrapperCase> workbenchQueries()
                 return code;
             },
             0.8),
+        // The default profile: three drives and an I/O node on slot 0; bus
+        // channels follow the local and module ones (digital from 64,
+        // analogue from 8).
         query<int32_t>(
-            "QueryNodeCount", [](auto h, auto* v) { return QueryNodeCount(h, 0, v); }, {},
-            "NODE_COUNT"),
+            "QueryNodeCount", [](auto h, auto* v) { return QueryNodeCount(h, 0, v); }, 4),
         query<int32_t>(
-            "QueryNodeInfo", [](auto h, auto* v) { return QueryNodeInfo(h, 0, 0, 0, v); }, {},
-            "NODE_INFO"),
+            "QueryNodeInfo", [](auto h, auto* v) { return QueryNodeInfo(h, 0, 0, 0, v); }, 1647),
         query<int32_t>(
             "QueryNodeAxisCount", [](auto h, auto* v) { return QueryNodeAxisCount(h, 0, 0, v); },
-            {}, "NODE_AXIS_COUNT"),
+            1),
         query<int32_t>(
-            "QueryNodeIo", [](auto h, auto* v) { return QueryNodeIo(h, 0, 0, v); }, {}, "NODE_IO"),
+            "QueryNodeIo", [](auto h, auto* v) { return QueryNodeIo(h, 0, 3, v); }, 64),
         query<int32_t>(
-            "QueryNodeAio", [](auto h, auto* v) { return QueryNodeAio(h, 0, 0, v); }, {},
-            "NODE_AIO"),
+            "QueryNodeAio", [](auto h, auto* v) { return QueryNodeAio(h, 0, 3, v); }, 8),
+        // A drive no axis drives yet shows cyclic synchronous position (8).
         query<float>(
-            "SdoRead", [](auto h, auto* v) { return SdoRead(h, 1, 0x6061, 0, 1, v); }, {},
-            "SDO_READ"),
+            "SdoRead", [](auto h, auto* v) { return SdoRead(h, 1, 0x6061, 0, 2, v); }, 8),
         query<float>(
             "ReadBusNodeFields",
             [](auto h, auto* v) {
@@ -394,90 +394,78 @@ std::vector<WrapperCase> librarySetters()
     return cases;
 }
 
-// Representative arguments of each library motion command, with the BASE
-// list it needs and the command it waits for when another part provides it.
-struct MotionArgs
-{
-    const char* name;
-    std::vector<int> base;
-    const char* awaits;
-};
-
-// A quarter circle (end 10,10 about centre 0,10), arcs and helices on axes
-// 0 and 1 (and 2); the rest on axis 1.
+// Representative arguments of each library motion command with the BASE list it
+// needs: a quarter circle (end 10,10 about centre 0,10), arcs, helices and a quarter
+// ellipse (end 20,10 about centre 0,10, semi-axes 20 and 10) on axes 0 and 1 (and 2);
+// the rest on axis 1, linked ones to axis 0. The controller understands every one.
 std::vector<WrapperCase> libraryMotion()
 {
     std::vector<WrapperCase> cases;
-    auto add = [&](std::string name, std::vector<int> base, const char* awaits,
+    auto add = [&](std::string name, std::vector<int> base,
                    std::function<int(ControllerHandle)> call) {
-        cases.push_back(setter(
-            "Lib_" + name,
-            [base, call](auto h) {
-                const int code = lib::BaseList(h, base.data(), static_cast<int>(base.size()));
-                return code ? code : call(h);
-            },
-            awaits));
+        cases.push_back(setter("Lib_" + name, [base, call](auto h) {
+            const int code = lib::BaseList(h, base.data(), static_cast<int>(base.size()));
+            return code ? code : call(h);
+        }));
     };
     const std::vector<int> xy = {0, 1};
     const std::vector<int> xyz = {0, 1, 2};
     const std::vector<int> one = {1};
-#define KORVAN_MOTION_CASE(name, base, awaits, ...)                                                \
-    add(#name, base, awaits, [](auto h) { return lib::name(h, __VA_ARGS__); });                    \
-    add(#name "Direct", base, awaits, [](auto h) { return lib::name##Direct(h, __VA_ARGS__); });
-#define KORVAN_MOTION_CASE_BUFFERED(name, base, awaits, ...)                                       \
-    add(#name, base, awaits, [](auto h) { return lib::name(h, __VA_ARGS__); });
-    KORVAN_MOTION_CASE(MoveCirc, xy, nullptr, 10, 10, 0, 10, 0)
-    KORVAN_MOTION_CASE(MoveCircSp, xy, nullptr, 10, 10, 0, 10, 0)
-    KORVAN_MOTION_CASE(MoveCircAbs, xy, nullptr, 10, 10, 0, 10, 0)
-    KORVAN_MOTION_CASE(MoveCircAbsSp, xy, nullptr, 10, 10, 0, 10, 0)
-    KORVAN_MOTION_CASE(MoveCirc2, xy, nullptr, 5, 5, 10, 0)
-    KORVAN_MOTION_CASE(MoveCirc2Abs, xy, nullptr, 5, 5, 10, 0)
-    KORVAN_MOTION_CASE(MoveCirc2Sp, xy, nullptr, 5, 5, 10, 0)
-    KORVAN_MOTION_CASE(MoveCirc2AbsSp, xy, nullptr, 5, 5, 10, 0)
-    KORVAN_MOTION_CASE(MHelical, xyz, nullptr, 10, 10, 0, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelicalAbs, xyz, nullptr, 10, 10, 0, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelicalSp, xyz, nullptr, 10, 10, 0, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelicalAbsSp, xyz, nullptr, 10, 10, 0, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelical2, xyz, nullptr, 5, 5, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelical2Abs, xyz, nullptr, 5, 5, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelical2Sp, xyz, nullptr, 5, 5, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MHelical2AbsSp, xyz, nullptr, 5, 5, 10, 0, 5, 0)
-    KORVAN_MOTION_CASE(MEclipse, xy, "MECLIPSE", 10, 10, 0, 10, 0, 20, 10)
-    KORVAN_MOTION_CASE(MEclipseAbs, xy, "MECLIPSEABS", 10, 10, 0, 10, 0, 20, 10)
-    KORVAN_MOTION_CASE(MEclipseSp, xy, "MECLIPSESP", 10, 10, 0, 10, 0, 20, 10)
-    KORVAN_MOTION_CASE(MEclipseAbsSp, xy, "MECLIPSEABSSP", 10, 10, 0, 10, 0, 20, 10)
-    KORVAN_MOTION_CASE(MEclipse8, xyz, "MECLIPSE with 8 arguments", 10, 10, 0, 10, 0, 20, 10, 5)
-    KORVAN_MOTION_CASE(MEclipse8Abs, xyz, "MECLIPSEABS with 8 arguments", 10, 10, 0, 10, 0, 20, 10,
-                       5)
-    KORVAN_MOTION_CASE(MEclipse8Sp, xyz, "MECLIPSESP with 8 arguments", 10, 10, 0, 10, 0, 20, 10, 5)
-    KORVAN_MOTION_CASE(MEclipse8AbsSp, xyz, "MECLIPSEABSSP with 8 arguments", 10, 10, 0, 10, 0, 20,
-                       10, 5)
-    KORVAN_MOTION_CASE(MSpherical, xyz, nullptr, 10, 10, 0, 20, 0, 0, 0)
-    KORVAN_MOTION_CASE(MSphericalSp, xyz, nullptr, 10, 10, 0, 20, 0, 0, 0)
-    KORVAN_MOTION_CASE(MovePause, one, nullptr, 0)
-    KORVAN_MOTION_CASE(MoveOp, one, nullptr, 3, 1)
-    KORVAN_MOTION_CASE(MoveOp3, one, nullptr, 3, 2, 1)
-    KORVAN_MOTION_CASE(MoveOp2, one, nullptr, 3, 1, 100)
-    KORVAN_MOTION_CASE(MoveWa, one, nullptr, 100)
-    KORVAN_MOTION_CASE(Cam, one, "CAM", 0, 10, 1, 100)
-    KORVAN_MOTION_CASE(CamBox, one, "CAMBOX", 0, 10, 1, 100, 0, 0, 0)
-    KORVAN_MOTION_CASE_BUFFERED(ConnPath, one, "CONNPATH", 1, 0)
-    KORVAN_MOTION_CASE_BUFFERED(Connect, one, nullptr, 1, 0)
-    KORVAN_MOTION_CASE(MoveLink, one, "MOVELINK", 10, 20, 0, 0, 0, 0, 0)
-    KORVAN_MOTION_CASE(Regist, one, nullptr, 1)
-    KORVAN_MOTION_CASE(RapidStop, one, nullptr, 2)
-    KORVAN_MOTION_CASE_BUFFERED(VMove, one, nullptr, 1, 1)
-    KORVAN_MOTION_CASE(Move, one, nullptr, 10, 1)
-    KORVAN_MOTION_CASE(MoveAbs, one, nullptr, 10, 1)
-    KORVAN_MOTION_CASE_BUFFERED(AddAx, one, nullptr, 0, 1)
-    KORVAN_MOTION_CASE(Cancel, one, nullptr, 2, 1)
-    add("Datum", one, nullptr, [](auto h) {
+#define KORVAN_MOTION_CASE(name, base, ...)                                                        \
+    add(#name, base, [](auto h) { return lib::name(h, __VA_ARGS__); });                            \
+    add(#name "Direct", base, [](auto h) { return lib::name##Direct(h, __VA_ARGS__); });
+#define KORVAN_MOTION_CASE_BUFFERED(name, base, ...)                                               \
+    add(#name, base, [](auto h) { return lib::name(h, __VA_ARGS__); });
+    KORVAN_MOTION_CASE(MoveCirc, xy, 10, 10, 0, 10, 0)
+    KORVAN_MOTION_CASE(MoveCircSp, xy, 10, 10, 0, 10, 0)
+    KORVAN_MOTION_CASE(MoveCircAbs, xy, 10, 10, 0, 10, 0)
+    KORVAN_MOTION_CASE(MoveCircAbsSp, xy, 10, 10, 0, 10, 0)
+    KORVAN_MOTION_CASE(MoveCirc2, xy, 5, 5, 10, 0)
+    KORVAN_MOTION_CASE(MoveCirc2Abs, xy, 5, 5, 10, 0)
+    KORVAN_MOTION_CASE(MoveCirc2Sp, xy, 5, 5, 10, 0)
+    KORVAN_MOTION_CASE(MoveCirc2AbsSp, xy, 5, 5, 10, 0)
+    KORVAN_MOTION_CASE(MHelical, xyz, 10, 10, 0, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelicalAbs, xyz, 10, 10, 0, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelicalSp, xyz, 10, 10, 0, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelicalAbsSp, xyz, 10, 10, 0, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelical2, xyz, 5, 5, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelical2Abs, xyz, 5, 5, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelical2Sp, xyz, 5, 5, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MHelical2AbsSp, xyz, 5, 5, 10, 0, 5, 0)
+    KORVAN_MOTION_CASE(MEclipse, xy, 20, 10, 0, 10, 0, 20, 10)
+    KORVAN_MOTION_CASE(MEclipseAbs, xy, 20, 10, 0, 10, 0, 20, 10)
+    KORVAN_MOTION_CASE(MEclipseSp, xy, 20, 10, 0, 10, 0, 20, 10)
+    KORVAN_MOTION_CASE(MEclipseAbsSp, xy, 20, 10, 0, 10, 0, 20, 10)
+    KORVAN_MOTION_CASE(MEclipse8, xyz, 20, 10, 0, 10, 0, 20, 10, 5)
+    KORVAN_MOTION_CASE(MEclipse8Abs, xyz, 20, 10, 0, 10, 0, 20, 10, 5)
+    KORVAN_MOTION_CASE(MEclipse8Sp, xyz, 20, 10, 0, 10, 0, 20, 10, 5)
+    KORVAN_MOTION_CASE(MEclipse8AbsSp, xyz, 20, 10, 0, 10, 0, 20, 10, 5)
+    KORVAN_MOTION_CASE(MSpherical, xyz, 10, 10, 0, 20, 0, 0, 0)
+    KORVAN_MOTION_CASE(MSphericalSp, xyz, 10, 10, 0, 20, 0, 0, 0)
+    KORVAN_MOTION_CASE(MovePause, one, 0)
+    KORVAN_MOTION_CASE(MoveOp, one, 3, 1)
+    KORVAN_MOTION_CASE(MoveOp3, one, 3, 2, 1)
+    KORVAN_MOTION_CASE(MoveOp2, one, 3, 1, 100)
+    KORVAN_MOTION_CASE(MoveWa, one, 100)
+    KORVAN_MOTION_CASE(Cam, one, 0, 10, 1, 100)
+    KORVAN_MOTION_CASE(CamBox, one, 0, 10, 1, 100, 0, 0, 0)
+    KORVAN_MOTION_CASE_BUFFERED(ConnPath, one, 1, 0)
+    KORVAN_MOTION_CASE_BUFFERED(Connect, one, 1, 0)
+    KORVAN_MOTION_CASE(MoveLink, one, 10, 20, 0, 0, 0, 0, 0)
+    KORVAN_MOTION_CASE(Regist, one, 1)
+    KORVAN_MOTION_CASE(RapidStop, one, 2)
+    KORVAN_MOTION_CASE_BUFFERED(VMove, one, 1, 1)
+    KORVAN_MOTION_CASE(Move, one, 10, 1)
+    KORVAN_MOTION_CASE(MoveAbs, one, 10, 1)
+    KORVAN_MOTION_CASE_BUFFERED(AddAx, one, 0, 1)
+    KORVAN_MOTION_CASE(Cancel, one, 2, 1)
+    add("Datum", one, [](auto h) {
         const int code = prepare(h, "DATUM_IN(1)=3");
         return code ? code : lib::Datum(h, 3, 1);
     });
-    KORVAN_MOTION_CASE_BUFFERED(EncoderRatio, one, nullptr, 4, 5, 1)
-    KORVAN_MOTION_CASE_BUFFERED(StepRatio, one, nullptr, 2, 3, 1)
-    KORVAN_MOTION_CASE(Op, one, nullptr, 3, 1)
+    KORVAN_MOTION_CASE_BUFFERED(EncoderRatio, one, 4, 5, 1)
+    KORVAN_MOTION_CASE_BUFFERED(StepRatio, one, 2, 3, 1)
+    KORVAN_MOTION_CASE(Op, one, 3, 1)
 #undef KORVAN_MOTION_CASE
 #undef KORVAN_MOTION_CASE_BUFFERED
     // MOVEMODIFY changes a move already under way.

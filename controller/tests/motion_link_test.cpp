@@ -74,6 +74,57 @@ TEST_F(MotionLinkTest, RebootStopsMotionAndRestoresTheEngineFactoryValues)
     EXPECT_EQ(controller->execute(fresh, "?DPOS(1) IDLE(1)").output, "2 -1\r\n");
 }
 
+Profile halfMillisecondProfile()
+{
+    Profile p = testProfile();
+    p.servoPeriodMs = 0.5;
+    return p;
+}
+
+class HalfMillisecondServo : public ControllerTest
+{
+protected:
+    HalfMillisecondServo() : ControllerTest(halfMillisecondProfile()) {}
+};
+
+TEST_F(HalfMillisecondServo, ServoPeriodIsReadableAndSetsTheTick)
+{
+    MotionLink link(*controller);
+    EXPECT_EQ(ok("?SERVO_PERIOD"), "500\r\n"); // microseconds
+    EXPECT_EQ(code("SERVO_PERIOD=1000"), 2005);
+    // MOVE(10) at SPEED 100, ACCEL 1000 takes 0.2 s: 400 ticks of 0.5 ms.
+    ok("MOVE(10) AXIS(0)");
+    for (int i = 0; i < 398; ++i)
+        link.tick();
+    EXPECT_EQ(ok("?IDLE(0)"), "0\r\n");
+    for (int i = 0; i < 4; ++i)
+        link.tick();
+    EXPECT_EQ(ok("?DPOS(0) IDLE(0)"), "10 -1\r\n");
+}
+
+TEST_F(MotionLinkTest, ServoPeriodOfTheUsualProfileIsOneMillisecond)
+{
+    EXPECT_EQ(ok("?SERVO_PERIOD"), "1000\r\n");
+}
+
+TEST_F(MotionLinkTest, LinkedAndEllipticMovesThroughTheirTexts)
+{
+    MotionLink link(*controller);
+    // CAM runs the controller's own TABLE; CAMBOX follows axis 0 over it.
+    ok("TABLE(0,0,4,10)\nCAM(0,2,1.5,20) AXIS(1)\nCAMBOX(0,2,1,50,0) AXIS(2)");
+    ok("MOVELINK(6,50,10,10,0) AXIS(3)\nMOVEABS(50) AXIS(0)");
+    EXPECT_EQ(ok("?IDLE(1) ENDMOVE_BUFFER(1) ENDMOVE_BUFFER(3)"), "0 15 6\r\n");
+    for (int i = 0; i < 2000; ++i)
+        link.tick();
+    EXPECT_EQ(ok("?DPOS(1) DPOS(2) DPOS(3) IDLE(1) IDLE(2) IDLE(3)"), "15 10 6 -1 -1 -1\r\n");
+    // From (50,15) a quarter ellipse round (50,25); an end off it has its own code.
+    EXPECT_EQ(code("BASE(0,1)\nMECLIPSE(10,10,0,10,0,20,10)"), 2307);
+    ok("BASE(0,1)\nMECLIPSE(20,10,0,10,0,20,10)");
+    for (int i = 0; i < 2000; ++i)
+        link.tick();
+    EXPECT_EQ(ok("?DPOS(0) DPOS(1)"), "70 25\r\n");
+}
+
 } // namespace
 } // namespace korvan::controller::testing
 
@@ -171,6 +222,36 @@ TEST_F(DefaultProfileMotion, DisabledBusAxisRefusesMotionWithItsCode)
     EXPECT_EQ(ok("?DPOS(3) AXIS_ENABLE(3)"), "10 1\r\n");
     // A local axis has no drive homing.
     EXPECT_EQ(code("DATUM(21,35) AXIS(0)"), 2305);
+}
+
+// Axis 6, which the bus program of the shipped profile links to its first
+// drive, is a bus axis: enabled or not, homed by the drive, its alarm
+// cleared, its position seen by the drive's objects.
+TEST_F(DefaultProfileMotion, ADriveAxisOfTheBusProgramHomesOnTheDrive)
+{
+    for (int t = 0; t < 100 && code("?Sys_version") != 0; ++t)
+        link.tick();
+    ASSERT_EQ(ok("?ATYPE(6) AXIS_ADDRESS(6)"), "65 65536\r\n");
+    ok("AXIS_ENABLE(6)=0");
+    EXPECT_EQ(code("MOVE(1) AXIS(6)"), 2302);
+    EXPECT_EQ(code("DATUM(21,35) AXIS(6)"), 2302);
+    // 20 units/s of 100 counts, reached after 20 ms at 1000 units/s².
+    ok("AXIS_ENABLE(6)=1\r\nUNITS(6)=100\r\nSPEED(6)=20\r\nACCEL(6)=1000\r\nDECEL(6)=1000");
+    ok("MOVE(5) AXIS(6)");
+    for (int t = 0; t < 100; ++t)
+        link.tick();
+    ok("SDO_READ(0,0,$606C,0,4,0)");
+    EXPECT_EQ(ok("?TABLE(0) MSPEED(6)"), "2000 20\r\n");
+    ASSERT_TRUE(runUntilIdle(6, 5000));
+    ok("SDO_READ(0,0,$6064,0,4,0)\r\nSDO_READ(0,0,$606C,0,4,1)");
+    EXPECT_EQ(ok("?TABLE(0) TABLE(1) DPOS(6)"), "500 0 5\r\n");
+    ok("DATUM(21,35) AXIS(6)");
+    ASSERT_TRUE(runUntilIdle(6, 5000));
+    ok("SDO_READ(0,0,$6064,0,4,0)");
+    EXPECT_EQ(ok("?TABLE(0) DPOS(6) MPOS(6)"), "0 0 0\r\n");
+    ok("BASE(6)\r\nDRIVE_CLEAR(0)");
+    // Axis 4 is the module's: no drive to home it.
+    EXPECT_EQ(code("DATUM(21,35) AXIS(4)"), 2305);
 }
 
 // The single-axis panel's homing index 8 (two passes to the Z pulse, forward) as it

@@ -45,6 +45,7 @@ void SingleAxisLogic::activate(AxisPort* port, int slot, int axis, int language)
     m_clearState = 0;
     m_captions.compareFieldsEnabled = remembered().compareRunning == 0;
     m_captions.linkFieldsEnabled = !m_linked;
+    updateJogCaption();
 }
 
 void SingleAxisLogic::loadFromController()
@@ -66,6 +67,7 @@ void SingleAxisLogic::loadFromController()
     m_captions.singleLatch =
         Text(entry.singleLatch ? PanelText::SingleRegist : PanelText::LoopRegist, m_language);
     m_fields = entry;
+    updateJogCaption();
     m_enableOutput = TruncateToInt(m_table.at(AxisRow::EnableOut, m_axis));
     m_clearOutput = TruncateToInt(m_table.at(AxisRow::ClearOut, m_axis));
     m_captions.compareFieldsEnabled = entry.compareRunning == 0;
@@ -75,6 +77,13 @@ void SingleAxisLogic::loadFromController()
 int SingleAxisLogic::axisType() const
 {
     return TruncateToInt(m_table.at(AxisRow::Atype, m_axis));
+}
+
+// The check box has no language file key: without this it would keep its
+// built-in Chinese caption, or the caption of the axis shown before.
+void SingleAxisLogic::updateJogCaption()
+{
+    m_captions.jog = Text(m_fields.jogMode ? PanelText::Jog : PanelText::Step, m_language);
 }
 
 void SingleAxisLogic::updateLinkCaption()
@@ -172,7 +181,7 @@ void SingleAxisLogic::setJogMode(bool jog)
 {
     m_fields.jogMode = jog ? 1 : 0;
     remembered().jogMode = m_fields.jogMode;
-    m_captions.jog = Text(jog ? PanelText::Jog : PanelText::Step, m_language);
+    updateJogCaption();
 }
 
 void SingleAxisLogic::setSingleLatch(bool single)

@@ -128,6 +128,7 @@ private:
     int axisType() const;
     void sendMoveSettings();
     bool refuseWhenLinked();
+    void updateJogCaption();
     void updateLinkCaption();
     void updateLatchCaptions();
 

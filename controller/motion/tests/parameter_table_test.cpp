@@ -78,11 +78,12 @@ TEST(ResultCodes, EveryResultHasOneCodeOutsideTheLinkRange)
         EXPECT_FALSE(r.text.empty());
         EXPECT_EQ(controllerCode(r.result), r.code);
     }
-    EXPECT_EQ(results.size(), static_cast<std::size_t>(MotionResult::NoOriginInput) + 1);
+    EXPECT_EQ(results.size(), static_cast<std::size_t>(MotionResult::OffEllipse) + 1);
     EXPECT_EQ(controllerCode(MotionResult::Ok), 0);
     // Refusals only motion gives have a range of their own.
     for (const MotionResult r :
          {MotionResult::BufferFull, MotionResult::AxisDisabled, MotionResult::BadArc,
-          MotionResult::LimitActive, MotionResult::NotBusAxis, MotionResult::NoOriginInput})
+          MotionResult::LimitActive, MotionResult::NotBusAxis, MotionResult::NoOriginInput,
+          MotionResult::OffEllipse})
         EXPECT_TRUE(controllerCode(r) > 2300 && controllerCode(r) < 2400);
 }

@@ -141,6 +141,44 @@ TEST(Path, MergeBlendsCollinearLinesWithoutStopping)
     }
 }
 
+TEST(Path, MergeRunsOnIntoAMoveQueuedWhileTheFirstRuns)
+{
+    // The teach runner queues one segment per 100 ms: the running move must re-plan its
+    // end when the next arrives instead of stopping as planned when it ran alone.
+    MotionEngine e = makeEngine();
+    e.parameters(0).merge = 1;
+    const int base[] = {0};
+    const double d[] = {50};
+    ASSERT_EQ(e.move(base, d), MotionResult::Ok);
+    runTicks(e, 100);
+    ASSERT_EQ(e.move(base, d), MotionResult::Ok);
+    const PathTrace trace = tracePath(e, base);
+    double slowest = 1e9;
+    for (std::size_t i = 60; i + 100 < trace.points.size(); ++i)
+        slowest = std::min(slowest, trace.speed(i));
+    EXPECT_NEAR(slowest, 100, 1e-6);
+    EXPECT_LE(trace.maxPathAcceleration(), 1000 * (1 + 1e-6));
+    EXPECT_EQ(e.status(0).dpos, 100);
+}
+
+TEST(Path, MergeStopsWhereTheNextMoveTurnsStraightBack)
+{
+    MotionEngine e = makeEngine();
+    e.parameters(0).merge = 1;
+    const int base[] = {0};
+    const double there[] = {50};
+    const double back[] = {-50};
+    ASSERT_EQ(e.move(base, there), MotionResult::Ok);
+    ASSERT_EQ(e.move(base, back), MotionResult::Ok);
+    const PathTrace trace = tracePath(e, base);
+    EXPECT_LE(trace.maxPathAcceleration(), 1000 * (1 + 1e-6));
+    double furthest = 0;
+    for (const auto& p : trace.points)
+        furthest = std::max(furthest, p[0]);
+    EXPECT_EQ(furthest, 50);
+    EXPECT_EQ(e.status(0).dpos, 0);
+}
+
 TEST(Path, CornerModeStopsAtSharpCorners)
 {
     MotionEngine e = makeEngine();
@@ -336,4 +374,81 @@ TEST(Path, MoveModifyOnAnIdleAxisMovesInsteadOfJumping)
     EXPECT_LT(e.status(0).dpos, 1);
     runUntilIdle(e, {0});
     EXPECT_EQ(e.status(0).dpos, 5);
+}
+
+TEST(Path, SpMovesStartAndEndAtTheirOwnSpeeds)
+{
+    MotionEngine e = makeEngine();
+    AxisParameters& p = e.parameters(0);
+    p.merge = 1;
+    p.forceSpeed = 80;
+    p.startMoveSpeed = 30;
+    p.endMoveSpeed = 20;
+    const int base[] = {0};
+    const double d[] = {50};
+    ASSERT_EQ(e.moveSp(base, d), MotionResult::Ok);
+    p.startMoveSpeed = -1;
+    p.endMoveSpeed = -1;
+    ASSERT_EQ(e.moveSp(base, d), MotionResult::Ok);
+    const PathTrace trace = tracePath(e, base);
+    // The first tick starts from STARTMOVE_SPEED, ramping at ACCEL.
+    EXPECT_NEAR(trace.speed(1), 30 + 1000 * 0.001 / 2, 1e-6);
+    EXPECT_LE(trace.maxSpeed(), 80 * (1 + 1e-9));
+    // Round the junction at 50 the speed dips to ENDMOVE_SPEED, not to a stop.
+    double slowest = 1e9;
+    for (std::size_t i = 1; i < trace.points.size(); ++i)
+        if (std::abs(trace.points[i][0] - 50) < 1)
+            slowest = std::min(slowest, trace.speed(i));
+    EXPECT_NEAR(slowest, 20, 1);
+    EXPECT_EQ(e.status(0).dpos, 100);
+}
+
+TEST(Path, SmallCirclesSlowDownWithCornerModeEight)
+{
+    for (const int mode : {0, 8}) {
+        SCOPED_TRACE(mode);
+        MotionEngine e = makeEngine();
+        e.parameters(0).cornerMode = mode;
+        e.parameters(0).fullSpRadius = 5;
+        // A whole circle of radius 2: 40 % of FULL_SP_RADIUS, so 40 % of SPEED.
+        ASSERT_EQ(e.moveCirc(kXY, 0, 0, 2, 0, 0, false, false), MotionResult::Ok);
+        runTicks(e, 115); // cruising in both cases (the circle is 12.6 long)
+        EXPECT_NEAR(std::hypot(e.status(0).vpSpeed, e.status(1).vpSpeed), mode ? 40 : 100, 0.05);
+    }
+}
+
+TEST(Path, BufferedLengthLoadedAndEndOfBufferFollowTheQueue)
+{
+    MotionEngine e = makeEngine();
+    const double a[] = {30, 0};
+    const double b[] = {0, 40};
+    ASSERT_EQ(e.move(kXY, a), MotionResult::Ok);
+    ASSERT_EQ(e.move(kXY, b), MotionResult::Ok);
+    EXPECT_EQ(e.status(1).endmoveBuffer, 40);
+    e.tick();
+    EXPECT_EQ(e.status(0).loaded, 0); // the second waits behind the first
+    EXPECT_NEAR(e.status(0).vectorBuffered, 70 - e.status(0).dpos, 1e-9);
+    EXPECT_EQ(e.status(0).endmove, 30);
+    while (e.status(1).dpos == 0)
+        e.tick();
+    EXPECT_EQ(e.status(0).loaded, -1);
+    EXPECT_NEAR(e.status(0).vectorBuffered, 40 - e.status(1).dpos, 1e-9);
+    runUntilIdle(e, {0, 1});
+    EXPECT_EQ(e.status(0).vectorBuffered, 0);
+}
+
+TEST(Path, FollowingErrorBeyondItsLimitSetsItsBit)
+{
+    MotionEngine e = makeEngine();
+    e.parameters(0).atype = 3; // encoder feedback lags the demand
+    e.parameters(0).feLimit = 0.1;
+    const int base[] = {0};
+    const double d[] = {100};
+    ASSERT_EQ(e.move(base, d), MotionResult::Ok);
+    runTicks(e, 200); // at 100 units/s the lag is about 0.2
+    EXPECT_GT(e.status(0).dpos - e.status(0).mpos, 0.1);
+    EXPECT_TRUE(e.status(0).axisStatus & status_bits::FollowingError);
+    runUntilIdle(e, {0});
+    runTicks(e, 100);
+    EXPECT_FALSE(e.status(0).axisStatus & status_bits::FollowingError);
 }

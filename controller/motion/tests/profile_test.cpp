@@ -43,8 +43,24 @@ TEST(SpeedProfile, EndSpeedThatCannotBeReachedIsLowered)
     EXPECT_NEAR(p.positionAt(p.duration()), 0.5, 1e-12);
 }
 
-TEST(SpeedProfile, StoppableSpeedMatchesBrakingDistance)
+TEST(SpeedProfile, ReachableSpeedRampsDownWithinTheLength)
 {
-    EXPECT_NEAR(SpeedProfile::stoppableSpeed(5, 1000, 0), 100, 1e-6);
-    EXPECT_EQ(SpeedProfile::stoppableSpeed(0, 1000, 0), 0);
+    EXPECT_NEAR(SpeedProfile::reachableSpeed(0, 5, 1000, 0), 100, 1e-9);
+    EXPECT_NEAR(SpeedProfile::reachableSpeed(60, 3.2, 1000, 0), 100, 1e-9);
+    EXPECT_EQ(SpeedProfile::reachableSpeed(0, 0, 1000, 0), 0);
+    EXPECT_EQ(SpeedProfile::reachableSpeed(40, 0, 1000, 0.05), 40);
+    // The speed found ramps down to the end speed in exactly the length, with and
+    // without an S-curve, where a ramp is needed at all.
+    for (const double sramp : {0.0, 0.01, 0.2}) {
+        for (const double end : {0.0, 25.0}) {
+            for (const double length : {0.5, 4.0, 60.0}) {
+                SCOPED_TRACE(::testing::Message() << sramp << " " << end << " " << length);
+                const double v = SpeedProfile::reachableSpeed(end, length, 800, sramp);
+                if (v > end)
+                    EXPECT_NEAR(SpeedProfile::rampDistance(v, end, 800, sramp), length, 1e-9);
+                else
+                    EXPECT_GE(SpeedProfile::rampDistance(end + 1e-6, end, 800, sramp), length);
+            }
+        }
+    }
 }

@@ -12,17 +12,6 @@ using namespace korvan::motion;
 using namespace korvan::motion::testing;
 
 namespace {
-// Sweep size and seed: --sweep-count=N / --sweep-seed=N on the command line, else the
-// environment variables KORVAN_MOTION_SWEEP_COUNT / KORVAN_MOTION_SWEEP_SEED.
-int g_sweepCount = -1;
-long long g_sweepSeed = -1;
-
-int envInt(const char* name, int fallback)
-{
-    const char* v = std::getenv(name);
-    return v && *v ? std::atoi(v) : fallback;
-}
-
 MotionEngine makeEngine(int axes = 4)
 {
     MotionEngine e(axes);
@@ -60,12 +49,11 @@ TEST(SingleAxis, StateWhileMoving)
     EXPECT_EQ(e.status(1).dpos, -30);
 }
 
-// Randomised sweep over random moves; size and seed as set above.
+// Randomised sweep over random moves; size and seed from sweepCount() / sweepSeed().
 TEST(SingleAxis, RandomMovesRespectSpeedAndAcceleration)
 {
-    const int count = g_sweepCount >= 0 ? g_sweepCount : envInt("KORVAN_MOTION_SWEEP_COUNT", 150);
-    const unsigned seed = static_cast<unsigned>(
-        g_sweepSeed >= 0 ? g_sweepSeed : envInt("KORVAN_MOTION_SWEEP_SEED", 20261210));
+    const int count = sweepCount(150);
+    const unsigned seed = sweepSeed(20261210);
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> speed(1, 500), acc(50, 20000), dist(-300, 300),
         unit(0, 1);
@@ -329,9 +317,8 @@ TEST(SingleAxis, SpeedWrittenDuringAMoveRampsToTheNewSpeed)
 // Randomised sweep over blended paths of lines and arcs on two axes.
 TEST(PathSweep, BlendedPathsRespectVectorSpeedAndEndExactly)
 {
-    const int count = g_sweepCount >= 0 ? g_sweepCount : envInt("KORVAN_MOTION_SWEEP_COUNT", 150);
-    const unsigned seed = static_cast<unsigned>(
-        g_sweepSeed >= 0 ? g_sweepSeed : envInt("KORVAN_MOTION_SWEEP_SEED", 20261210));
+    const int count = sweepCount(150);
+    const unsigned seed = sweepSeed(20261210);
     std::mt19937 rng(seed + 1);
     std::uniform_real_distribution<double> coord(-100, 100), unit(0, 1);
     MotionEngine e(2);

@@ -90,6 +90,19 @@ TEST_F(SingleAxis, StepModeMovesOnPressAndReleaseSendsNothing)
     EXPECT_THAT(port.commands(), IsEmpty());
 }
 
+TEST_F(SingleAxis, JogCaptionFollowsTheModeOfTheAxisShownInItsLanguage)
+{
+    show(0);
+    logic.setJogMode(false);
+    show(1, 0);
+    EXPECT_EQ(logic.captions().jog, "JOG") << "axis 1 still jogs";
+    show(0, 0);
+    EXPECT_EQ(logic.captions().jog, "STEP");
+    port.answers["?MTYPE(2)"] = {3400, ""}; // the fields stay those of axis 0
+    show(2, 1);
+    EXPECT_EQ(logic.captions().jog, "定位");
+}
+
 TEST_F(SingleAxis, ControllerHomingIndex8SendsTheTwoPassScript)
 {
     show(2);

@@ -1,19 +1,26 @@
 #include "workbench/axis/views/view_single_axis.h"
 
+#include "platform/core/private_profile.h"
 #include "platform/ui/message_box.h"
 #include "workbench/axis/tests/fake_axis_port.h"
 #include "workbench/axis/views/program_hardware_defaults.h"
 #include "workbench/axis/views/single_axis_form.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyleOptionButton>
 #include <QTableWidget>
 #include <QtTest>
 
 #include <algorithm>
+#include <optional>
 
 using namespace korvan::axis;
 using korvan::axis::testing::FakeAxisPort;
@@ -32,6 +39,9 @@ public:
     {
         if (section != "SingleAxis")
             return "NULL";
+        if (languageFile)
+            return QString::fromStdString(
+                languageFile->readString(section.toStdString(), key.toStdString(), "NULL"));
         return key == "IDC_HOME_START" ? QStringLiteral("启动回零") : captions.value(key, "NULL");
     }
 
@@ -40,7 +50,38 @@ public:
     int languageFlag = 1;
     int link = 2;
     QMap<QString, QString> captions;
+    std::optional<korvan::platform::PrivateProfile> languageFile;
 };
+
+// The width a control's caption needs and the room the control gives it.
+struct CaptionRoom
+{
+    int needed = 0;
+    int room = 0;
+};
+
+CaptionRoom RoomOf(QWidget* control)
+{
+    const QFontMetrics metrics = control->fontMetrics();
+    if (auto* label = qobject_cast<QLabel*>(control))
+        return {metrics.horizontalAdvance(label->text()), label->contentsRect().width()};
+    if (auto* group = qobject_cast<QGroupBox*>(control))
+        return {metrics.horizontalAdvance(group->title()), group->width()};
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    if (!button)
+        return {};
+    const bool radio = qobject_cast<QRadioButton*>(control);
+    if (radio || qobject_cast<QCheckBox*>(control)) {
+        // The text is drawn beside the indicator, in the contents rectangle.
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect contents = button->style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, button);
+        return {metrics.horizontalAdvance(button->text()), contents.width()};
+    }
+    return {metrics.horizontalAdvance(button->text()), button->width() - 2}; // the bevel
+}
 
 } // namespace
 
@@ -82,6 +123,67 @@ private slots:
         m_view->runTimer(2);
         QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1140))->text(), QString("-1"));
         QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1139))->text(), QString("4"));
+    }
+
+    // Each language file's captions, and the captions the panel sets itself,
+    // fit their controls: a clipped caption hides what a lamp or a field is.
+    void captionsOfBothLanguagesFitTheirControls_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Chinese") << 1 << "kLang0.ini";
+        QTest::newRow("English") << 0 << "kLang1.ini";
+    }
+    void captionsOfBothLanguagesFitTheirControls()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, file);
+        m_env->languageFlag = language;
+        m_env->languageFile.emplace(qEnvironmentVariable("KORVAN_SOURCE_DIR").toStdString() +
+                                    "/resources/" + file.toStdString());
+        m_view->ShowAxis(3, 0, 0);
+        // Both captions of the toggles: jog and step, single and loop latch.
+        for (int id : {1184, 1172})
+            qobject_cast<QCheckBox*>(m_view->control(id))->click();
+        QStringList clipped;
+        auto check = [&] {
+            for (const FormControl& c : kSingleAxisForm) {
+                QWidget* control = m_view->control(c.id);
+                const CaptionRoom caption = RoomOf(control);
+                if (caption.needed > caption.room)
+                    clipped << QString("%1 \"%2\" needs %3 of %4 px")
+                                   .arg(c.id)
+                                   .arg(control->property("text").toString() +
+                                        control->property("title").toString())
+                                   .arg(caption.needed)
+                                   .arg(caption.room);
+            }
+        };
+        check();
+        for (int id : {1184, 1172})
+            qobject_cast<QCheckBox*>(m_view->control(id))->click();
+        check();
+        clipped.removeDuplicates();
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join("; ")));
+        QStringList missing;
+        for (const FormControl& c : kSingleAxisForm)
+            if (c.key && m_env->caption("SingleAxis", c.key) == "NULL")
+                missing << c.key;
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(", ")));
+    }
+
+    void failedSpecificationKeepsTheFieldsOfTheAxisShownBefore()
+    {
+        m_memory->at(0, 1).moveSpeed = 11.0f;
+        m_memory->at(0, 2).moveSpeed = 22.0f;
+        m_view->ShowAxis(1, 0, 1);
+        m_env->port.counts.reset();
+        m_env->port.log.clear();
+        m_view->ShowAxis(1, 0, 2);
+        QVERIFY(std::find(m_env->port.log.begin(), m_env->port.log.end(), "?MTYPE(2)") ==
+                m_env->port.log.end());
+        QCOMPARE(qobject_cast<QLineEdit*>(m_view->control(1152))->text(), QString("11"));
+        QCOMPARE(m_view->logic().axis(), 2);
     }
 
     void serialLinkPollsEvery300Ms()
@@ -159,10 +261,24 @@ private slots:
     void resizeStretchesTheListAndLeftGroups()
     {
         m_view->ShowAxis(1, 0, 0);
-        m_view->resize(1250, 700);
+        m_view->resize(1700, 700);
         QCOMPARE(m_view->control(1093)->height(), 700);
         QCOMPARE(m_view->control(1100)->y() + m_view->control(1100)->height(), 700);
         QCOMPARE(m_view->control(1104)->y() + m_view->control(1104)->height(), 700);
+        // A panel smaller than its form scrolls to every control instead of cutting them off.
+        m_view->resize(700, 300);
+        auto* scroll = m_view->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QWidget* form = m_view->control(1093)->parentWidget();
+        for (int id : {1182, 1183, 1164, 1173}) {
+            QVERIFY2(m_view->control(id)->geometry().right() < form->width(),
+                     qPrintable(QString::number(id)));
+            QVERIFY2(m_view->control(id)->geometry().bottom() < form->height(),
+                     qPrintable(QString::number(id)));
+        }
+        QVERIFY(scroll->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(m_view->control(1093)->height(), form->height());
         const QByteArray shot = qgetenv("KORVAN_AXIS_SHOT");
         if (!shot.isEmpty()) {
             for (const FormControl& c : kSingleAxisForm)

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIntValidator>
@@ -15,7 +16,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 namespace korvan::axis {
 
@@ -76,52 +79,64 @@ QWidget* View_SingleAxis::control(int id) const
 
 void View_SingleAxis::createControls()
 {
+    // Like a form view, the panel scrolls when it is smaller than its form;
+    // otherwise the form fills it and the resize rules stretch the controls.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    m_form = new QWidget;
+    scroll->setWidget(m_form);
+    m_form->installEventFilter(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
     const platform::DialogUnits units;
+    QRect formRect;
     for (const FormControl& c : kSingleAxisForm) {
         const QString caption = c.caption ? QString::fromUtf8(c.caption) : QString();
         QWidget* widget = nullptr;
         switch (c.kind) {
         case ControlKind::StatusList:
-            m_list = new QTableWidget(kStatusRowCount, 2, this);
+            m_list = new QTableWidget(kStatusRowCount, 2, m_form);
             widget = m_list;
             break;
         case ControlKind::Lamp:
-            widget = new QLabel(this);
+            widget = new QLabel(m_form);
             static_cast<QLabel*>(widget)->setAlignment(Qt::AlignCenter);
             break;
         case ControlKind::IconButton:
-            widget = new QPushButton(this);
+            widget = new QPushButton(m_form);
             break;
         case ControlKind::IntEdit:
-            widget = new QLineEdit(this);
+            widget = new QLineEdit(m_form);
             static_cast<QLineEdit*>(widget)->setValidator(
                 new QIntValidator(c.id == 1162 ? 0 : -999999999, 999999999, widget));
             break;
         case ControlKind::FloatEdit:
-            widget = new QLineEdit(this);
+            widget = new QLineEdit(m_form);
             break;
         case ControlKind::ReadOnlyEdit:
-            widget = new QLineEdit(this);
+            widget = new QLineEdit(m_form);
             static_cast<QLineEdit*>(widget)->setReadOnly(true);
             break;
         case ControlKind::Group:
-            widget = new QGroupBox(caption, this);
+            widget = new QGroupBox(caption, m_form);
             widget->lower();
             break;
         case ControlKind::Radio:
-            widget = new QRadioButton(caption, this);
+            widget = new QRadioButton(caption, m_form);
             break;
         case ControlKind::DropDown:
-            widget = new QComboBox(this);
+            widget = new QComboBox(m_form);
             break;
         case ControlKind::Button:
-            widget = new QPushButton(caption, this);
+            widget = new QPushButton(caption, m_form);
             break;
         case ControlKind::Check:
-            widget = new QCheckBox(caption, this);
+            widget = new QCheckBox(caption, m_form);
             break;
         case ControlKind::Label:
-            widget = new QLabel(caption, this);
+            widget = new QLabel(caption, m_form);
             static_cast<QLabel*>(widget)->setAlignment(
                 c.y == 6 ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
             break;
@@ -129,6 +144,7 @@ void View_SingleAxis::createControls()
         // Drop-down heights in the template include the open list.
         const int height = c.kind == ControlKind::DropDown ? 13 : c.h;
         widget->setGeometry(units.toPixels(c.x, c.y, c.w, height));
+        formRect |= widget->geometry();
         widget->setObjectName(QString::number(c.id));
         m_controls[c.id] = widget;
     }
@@ -139,6 +155,7 @@ void View_SingleAxis::createControls()
     for (int id : {1141, 1142, 1156, 1158})
         find<QRadioButton>(id)->setAutoExclusive(false);
     find<QPushButton>(1187)->hide();
+    m_form->setMinimumSize(formRect.right() + 1, formRect.bottom() + 1);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setShowGrid(true);
     m_list->verticalHeader()->hide();
@@ -234,25 +251,27 @@ void View_SingleAxis::ShowAxis(int sourceKind, int sourceNumber, int axis)
 {
     m_sourceKind = sourceKind;
     m_sourceNumber = sourceNumber;
-    const int slot = m_environment.currentSlot();
-    const int language = m_environment.language();
-    m_logic.activate(port(), slot, axis, language);
+    m_logic.activate(port(), m_environment.currentSlot(), axis, m_environment.language());
+    // The logic keeps the slot within the panel memory's 30 rows.
+    const int slot = m_logic.slot();
     QTimer::singleShot(1, this, [this] { runTimer(2); });
     buildStatusList();
     for (int id : {1094, 1095, 1096, 1097, 1181})
         setLamp(id, false);
     setLamp(1098, false);
     setLamp(1099, false);
-    if (AxisPort* current = port()) {
-        if (const std::optional<ControllerCounts> counts = current->specification()) {
-            auto* master = find<QComboBox>(1287);
-            master->clear();
-            for (int i = 0; i < std::min(counts->virtualAxes, kAxisCount); ++i)
-                master->addItem(QString::number(i));
-            master->setCurrentIndex(m_memory.at(slot, m_logic.axis()).masterAxis);
-        }
+    // Without the specification the lists and fields stay those of the axis
+    // shown before, as after a failed MTYPE read.
+    AxisPort* current = port();
+    if (const std::optional<ControllerCounts> counts =
+            current ? current->specification() : std::nullopt) {
+        auto* master = find<QComboBox>(1287);
+        master->clear();
+        for (int i = 0; i < std::min(counts->virtualAxes, kAxisCount); ++i)
+            master->addItem(QString::number(i));
+        master->setCurrentIndex(m_memory.at(slot, m_logic.axis()).masterAxis);
+        m_logic.loadFromController();
     }
-    m_logic.loadFromController();
     fillLists();
     fieldsToControls();
     showLogicCaptions();
@@ -520,17 +539,19 @@ void View_SingleAxis::startReciprocation()
         m_session.startReciprocationFeed();
 }
 
-void View_SingleAxis::resizeEvent(QResizeEvent* event)
+bool View_SingleAxis::eventFilter(QObject* watched, QEvent* event)
 {
-    QWidget::resizeEvent(event);
-    // Each stretches to the bottom of the client area; the group boxes start
-    // below the lamps, so their height is the client height less their top.
-    const int height = this->height();
-    for (int id : {1093, 1100, 1101, 1104}) {
-        QWidget* widget = control(id);
-        widget->setGeometry(widget->x(), widget->y(), widget->width(),
-                            std::max(height - widget->y(), 1));
+    if (watched == m_form && event->type() == QEvent::Resize) {
+        // Each stretches to the bottom of the form; the group boxes start
+        // below the lamps, so their height is the form height less their top.
+        const int height = m_form->height();
+        for (int id : {1093, 1100, 1101, 1104}) {
+            QWidget* widget = control(id);
+            widget->setGeometry(widget->x(), widget->y(), widget->width(),
+                                std::max(height - widget->y(), 1));
+        }
     }
+    return QWidget::eventFilter(watched, event);
 }
 
 void View_SingleAxis::inform(const std::string& text)

@@ -38,7 +38,7 @@ public:
     const SingleAxisLogic& logic() const { return m_logic; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) final;
+    bool eventFilter(QObject* watched, QEvent* event) final;
 
 private:
     void inform(const std::string& text) final;
@@ -69,6 +69,7 @@ private:
     AxisPanelMemory& m_memory;
     SingleAxisLogic& m_logic;
     StatusList m_statusList;
+    QWidget* m_form = nullptr; ///< holds the controls inside the panel's scroll area
     std::map<int, QWidget*> m_controls;
     QTableWidget* m_list = nullptr;
     QPixmap m_lampOff;
