@@ -2,6 +2,7 @@
 
 #include "controller/controller_state.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -135,7 +136,8 @@ HostResult readArea(const ControllerState& s, Area area, int index, double& out)
         out = s.memory.vr[i];
         break;
     case Area::VR_INT:
-        out = std::trunc(s.memory.vr[i]);
+        // The register as a 32-bit integer: "%d" readers take what it prints.
+        out = std::clamp(std::trunc(s.memory.vr[i]), -2147483648.0, 2147483647.0);
         break;
     case Area::TABLE:
         out = s.memory.table[i];
@@ -207,6 +209,8 @@ HostResult writeArea(ControllerState& s, Area area, int index, double value)
         s.memory.vr[i] = value;
         break;
     case Area::VR_INT:
+        if (value < -2147483648.0 || value >= 2147483648.0)
+            return HostResult::fail(ErrorCode::BadArgument, "VR_INT holds a 32-bit integer");
         s.memory.vr[i] = std::trunc(value);
         break;
     case Area::TABLE:

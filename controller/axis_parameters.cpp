@@ -100,6 +100,14 @@ void ParameterTable::unbind(AxisParam id)
     e.modeGetter = nullptr;
 }
 
+double ParameterTable::factory(AxisParam id, int axis) const
+{
+    const Entry& e = m_entries[static_cast<std::size_t>(id)];
+    if (axis < 0 || axis >= m_axisCount)
+        return 0.0;
+    return e.factory[static_cast<std::size_t>(axis)];
+}
+
 void ParameterTable::setFactory(AxisParam id, int axis, double value)
 {
     Entry& e = m_entries[static_cast<std::size_t>(id)];

@@ -45,13 +45,13 @@ inline constexpr unsigned ModeArg = 8;    // "NAME(mode) AXIS(n)": the argument 
     X(DATUM_OFFSET, 0, 0)                                                                          \
     X(MERGE, 0, ParamFlag::Integer)                                                                \
     X(CORNER_MODE, 0, ParamFlag::Integer)                                                          \
-    X(DECEL_ANGLE, 15, 0)                                                                          \
-    X(STOP_ANGLE, 45, 0)                                                                           \
+    X(DECEL_ANGLE, 0.2618, 0) /* radians (15 degrees), as the teach panel sends them */            \
+    X(STOP_ANGLE, 0.7854, 0)  /* 45 degrees */                                                     \
     X(FULL_SP_RADIUS, 0, 0)                                                                        \
     X(ZSMOOTH, 0, 0)                                                                               \
     X(FORCE_SPEED, 100, 0)                                                                         \
-    X(STARTMOVE_SPEED, 1000, 0)                                                                    \
-    X(ENDMOVE_SPEED, 1000, 0)                                                                      \
+    X(STARTMOVE_SPEED, -1, 0) /* -1: an SP move keeps the speed it meets */                        \
+    X(ENDMOVE_SPEED, -1, 0)                                                                        \
     X(FE_LIMIT, 1000, 0)                                                                           \
     X(AXIS_STOPREASON, 0, ParamFlag::Integer)                                                      \
     X(AXIS_ENABLE, 1, ParamFlag::Integer)                                                          \
@@ -129,6 +129,8 @@ public:
     void bindMode(AxisParam id, ModeGetter getter);
     /// Makes an entry a stored one again.
     void unbind(AxisParam id);
+    /// The value reset() restores for one axis (0 for a bad axis).
+    double factory(AxisParam id, int axis) const;
     /// Sets the value that reset() restores for one axis.
     void setFactory(AxisParam id, int axis, double value);
     /// Restores every stored entry to its factory values.

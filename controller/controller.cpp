@@ -44,6 +44,7 @@ Controller::Controller(Profile profile, ControllerOptions options)
     const PersistentState stored = m_store.load();
     if (stored.ipAddress)
         m_state.ipAddress = *stored.ipAddress;
+    m_storedIpAddress = m_state.ipAddress;
     for (std::size_t i = 0; i < stored.flash.size() && i < m_state.memory.flash.size(); ++i)
         m_state.memory.flash[i] = stored.flash[i];
     m_romPackage = m_store.loadRomPackage();
@@ -65,6 +66,8 @@ void Controller::applyRomState()
         r = {};
     for (Ratio& r : m_state.encoderRatios)
         r = {};
+    for (auto& [id, hook] : m_rebootHooks)
+        hook(m_state);
     if (!m_romPackage.empty()) {
         std::string messages;
         startPackage(m_romPackage, messages);
@@ -154,10 +157,7 @@ void Controller::tick()
     // A program may change the IP address: it is stored, but no session
     // belongs to the task whose link would drop.
     m_state.dropLinkRequested = false;
-    if (m_state.persistRequested) {
-        m_state.persistRequested = false;
-        persist();
-    }
+    storeNewIpAddress();
 }
 
 int Controller::addServoHook(ServoHook hook)
@@ -172,6 +172,20 @@ void Controller::removeServoHook(int id)
 {
     std::lock_guard lock(m_mutex);
     m_servoHooks.erase(id);
+}
+
+int Controller::addRebootHook(RebootHook hook)
+{
+    std::lock_guard lock(m_mutex);
+    const int id = m_nextHookId++;
+    m_rebootHooks.emplace(id, std::move(hook));
+    return id;
+}
+
+void Controller::removeRebootHook(int id)
+{
+    std::lock_guard lock(m_mutex);
+    m_rebootHooks.erase(id);
 }
 
 uint8_t Controller::runState() const
@@ -210,10 +224,19 @@ std::string Controller::takeMessages(int id, std::size_t maxBytes)
     return m_messages.take(id, maxBytes);
 }
 
+void Controller::storeNewIpAddress()
+{
+    if (!m_state.persistRequested)
+        return;
+    m_state.persistRequested = false;
+    m_storedIpAddress = m_state.ipAddress;
+    persist();
+}
+
 void Controller::persist()
 {
     PersistentState state;
-    state.ipAddress = m_state.ipAddress;
+    state.ipAddress = m_storedIpAddress;
     state.flash = m_state.memory.flash;
     m_store.save(state);
 }
@@ -236,10 +259,7 @@ Outcome Controller::execute(TaskContext& task, std::string_view text)
     }
     if (outcome.code != 0)
         m_lastError = outcome.code;
-    if (m_state.persistRequested) {
-        m_state.persistRequested = false;
-        persist();
-    }
+    storeNewIpAddress();
     if (m_state.dropLinkRequested) {
         m_state.dropLinkRequested = false;
         outcome.dropLink = true;
@@ -284,7 +304,7 @@ std::string Controller::ipAddressText() const
     return ipText(m_state.ipAddress);
 }
 
-void Controller::setIpAddress(uint32_t address)
+void Controller::serveAt(uint32_t address)
 {
     std::lock_guard lock(m_mutex);
     m_state.ipAddress = address;

@@ -47,6 +47,8 @@ inline constexpr int32_t compileErrorCode = 277;
 inline constexpr int32_t ramTooLargeCode = 210;
 /// A servo period's work of a module (the motion engine), run by tick().
 using ServoHook = std::function<void(ControllerState&)>;
+/// A module's part of a reboot, run with the lock held.
+using RebootHook = std::function<void(ControllerState&)>;
 /// Seconds a reboot keeps the controller away.
 inline constexpr double rebootSeconds = 2.0;
 
@@ -66,8 +68,10 @@ public:
     std::vector<uint8_t> childCard(uint16_t previous) const;
     /// The IP address as "a.b.c.d".
     std::string ipAddressText() const;
-    /// Sets the address the controller reports (the simulator's bind address).
-    void setIpAddress(uint32_t address);
+    /// The address the controller is served at (the simulator's bind
+    /// address): reported from now on, while the address kept in the state
+    /// directory stays until an "IP_ADDRESS = ..." write replaces it.
+    void serveAt(uint32_t address);
     uint32_t axisFeatures(int axis) const;
 
     int32_t flashWrite(uint16_t start, const std::vector<float>& values);
@@ -95,6 +99,12 @@ public:
     /// Adds a servo hook; returns its id for removeServoHook.
     int addServoHook(ServoHook hook);
     void removeServoHook(int id);
+    /// Adds a hook that a reboot runs after the controller's own values are
+    /// back at their ROM state and before the ROM program starts: a module
+    /// that owns values (the motion engine) restores its own. Returns its id
+    /// for removeRebootHook.
+    int addRebootHook(RebootHook hook);
+    void removeRebootHook(int id);
 
     /// The run state: 0 idle, 1 running, 3 paused, 100 error.
     uint8_t runState() const;
@@ -125,6 +135,8 @@ private:
     void applyRomState();
     int32_t startPackage(const std::vector<uint8_t>& package, std::string& messages);
     void afterCommands();
+    /// Keeps the address an "IP_ADDRESS = ..." write set, once it asks to.
+    void storeNewIpAddress();
     void persist();
 
     SteadyClock m_steadyClock;
@@ -133,10 +145,13 @@ private:
     ControllerState m_state;
     StateStore m_store;
     int32_t m_lastError = 0;
+    /// The address kept in the state directory.
+    uint32_t m_storedIpAddress = 0;
     double m_rebootUntil = -1.0;
     std::vector<uint8_t> m_romPackage;
     MessageQueues m_messages;
     std::map<int, ServoHook> m_servoHooks;
+    std::map<int, RebootHook> m_rebootHooks;
     int m_nextHookId = 1;
 };
 

@@ -32,16 +32,13 @@ MotionLink::MotionLink(Controller& controller)
     wireSwitches(controller.profile());
     m_controller.withState([this](ControllerState& state) {
         m_state = &state;
+        // The engine starts from the values the controller holds.
+        loadParameters([&state](AxisParam id, int axis) { return state.parameters.get(id, axis); });
         for (int i = 0; i < static_cast<int>(AxisParam::Count); ++i) {
             const AxisParameterSpec& spec = axisParameterSpec(static_cast<AxisParam>(i));
             const motion::ParameterBinding* b = motion::findParameter(spec.name);
             if (!b)
                 continue;
-            // The engine starts from the controller's factory values.
-            if (b->set) {
-                for (int axis = 0; axis < state.parameters.axisCount(); ++axis)
-                    b->set(m_engine, axis, state.parameters.get(spec.id, axis));
-            }
             ParameterBinding binding;
             binding.get = [this, b](int axis) { return b->get(m_engine, axis); };
             if (b->set && !(spec.flags & ParamFlag::ReadOnly))
@@ -63,12 +60,33 @@ MotionLink::MotionLink(Controller& controller)
         m_engine.tick();
         publishSensorInputs(state);
     });
+    m_rebootHook = m_controller.addRebootHook([this](ControllerState& state) {
+        // The engine's values are the controller's too: a reboot stops every
+        // move and brings them back to the factory values with the rest.
+        m_engine = motion::MotionEngine(m_engine.axisCount(), m_engine.period(), this);
+        wireSwitches(state.profile);
+        loadParameters(
+            [&state](AxisParam id, int axis) { return state.parameters.factory(id, axis); });
+    });
+}
+
+void MotionLink::loadParameters(const std::function<double(AxisParam, int)>& valueOf)
+{
+    for (int i = 0; i < static_cast<int>(AxisParam::Count); ++i) {
+        const AxisParameterSpec& spec = axisParameterSpec(static_cast<AxisParam>(i));
+        const motion::ParameterBinding* b = motion::findParameter(spec.name);
+        if (!b || !b->set)
+            continue;
+        for (int axis = 0; axis < m_engine.axisCount(); ++axis)
+            b->set(m_engine, axis, valueOf(spec.id, axis));
+    }
 }
 
 void MotionLink::wireSwitches(const Profile& profile)
 {
     // The profile gives positions in the machine frame; limits reach to the end of travel.
     constexpr double kEndOfTravel = 1e12;
+    m_sensorInputs.clear();
     for (const AxisSwitches& sw : profile.switches) {
         if (!m_engine.validAxis(sw.axis))
             continue;
@@ -79,10 +97,12 @@ void MotionLink::wireSwitches(const Profile& profile)
         w.fwdLimit = {sw.forwardLimit >= 0, sw.forwardLimitAt, kEndOfTravel, 0};
         w.revInput = sw.reverseLimit;
         w.revLimit = {sw.reverseLimit >= 0, -kEndOfTravel, sw.reverseLimitAt, 0};
+        w.alarmInput = sw.alarm;
         w.zPulse = {sw.zPulseEvery > 0, 0, sw.zPulseWidth, sw.zPulseEvery};
         w.r0Input = sw.registration;
         w.r0 = {sw.registration >= 0, sw.registrationLow, sw.registrationHigh, 0};
-        for (const int input : {sw.origin, sw.forwardLimit, sw.reverseLimit, sw.registration})
+        for (const int input :
+             {sw.origin, sw.forwardLimit, sw.reverseLimit, sw.alarm, sw.registration})
             if (input >= 0)
                 m_sensorInputs.push_back(input);
     }
@@ -115,6 +135,7 @@ MotionLink::~MotionLink()
 {
     stopServo();
     m_controller.removeServoHook(m_servoHook);
+    m_controller.removeRebootHook(m_rebootHook);
     // Unbind so that the controller never calls into a destroyed engine.
     m_controller.withState([](ControllerState& state) {
         for (int i = 0; i < static_cast<int>(AxisParam::Count); ++i)

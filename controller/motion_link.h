@@ -4,13 +4,15 @@
 // input inversion through the controller's I/O. The engine is a servo hook
 // of the controller; tick() runs one servo period of the controller (engine,
 // scope, program tasks); startServo() does so on a thread every millisecond. Motion commands are
-// registered by the motion module itself (see command_registry.h).
+// registered by the motion module itself (see command_registry.h). A reboot of
+// the controller starts the engine afresh with the factory values.
 #pragma once
 
 #include "controller/controller.h"
 #include "controller/motion/motion_engine.h"
 
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -34,6 +36,8 @@ public:
 private:
     // Registers every motion statement of the engine's command table.
     void registerMotionCommands(CommandRegistry& registry);
+    // Sets every engine value the controller names to valueOf(parameter, axis).
+    void loadParameters(const std::function<double(AxisParam, int)>& valueOf);
     // Gives the engine the switches of the profile.
     void wireSwitches(const Profile& profile);
     // Puts the sensor levels of the last tick on their input wires.
@@ -51,6 +55,7 @@ private:
     motion::MotionEngine m_engine;
     std::vector<int> m_sensorInputs; // inputs the profile's switches drive
     int m_servoHook = 0;
+    int m_rebootHook = 0;
     std::atomic<bool> m_running{false};
     std::thread m_servo;
 };

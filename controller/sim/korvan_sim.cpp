@@ -31,25 +31,24 @@ using namespace korvan;
 
 int serve(const controller::sim::SimOptions& options)
 {
-    controller::Profile profile = controller::loadProfile(options.profile);
-    std::optional<std::string> eth = options.ethAddress;
-    if (!eth && !options.com && !options.pci) {
-        // Loopback by default: the profile's address when it is one, else 127.0.0.11.
-        const auto ip = controller::parseIp(profile.ipAddress);
-        eth = ip && (*ip & 0xff) == 127 ? profile.ipAddress : std::string("127.0.0.11");
-    }
-    std::optional<uint32_t> bound;
-    if (eth) {
-        bound = controller::parseIp(*eth);
-        if (!bound)
-            throw std::runtime_error("--eth needs an IPv4 address, not " + *eth);
-    }
-
     controller::ControllerOptions copts;
     copts.stateDir = options.stateDir;
-    controller::Controller ctl(std::move(profile), copts);
-    if (bound)
-        ctl.setIpAddress(*bound); // the controller answers at the address it serves
+    controller::Controller ctl(controller::loadProfile(options.profile), copts);
+    std::optional<std::string> eth = options.ethAddress;
+    if (!eth && !options.com && !options.pci) {
+        // Loopback by default: the controller's own address (the one its
+        // state directory keeps, else the profile's) when it is one, else
+        // 127.0.0.11.
+        const std::string own = ctl.ipAddressText();
+        const auto ip = controller::parseIp(own);
+        eth = ip && (*ip & 0xff) == 127 ? own : std::string("127.0.0.11");
+    }
+    if (eth) {
+        const auto bound = controller::parseIp(*eth);
+        if (!bound)
+            throw std::runtime_error("--eth needs an IPv4 address, not " + *eth);
+        ctl.serveAt(*bound); // the controller answers at the address it serves
+    }
 #if KORVAN_SIM_WITH_MOTION
     controller::MotionLink motion(ctl);
 #endif

@@ -63,6 +63,12 @@ TEST_F(IoMemoryTest, VrTableAndWriteRuns)
     ok("VR(0)=1.5\nVR(1)=-2\nVR_INT(2)=7.9");
     EXPECT_EQ(ok("?vr(0) vr(1) vr(2) "), "1.5 -2 7\r\n");
     EXPECT_EQ(ok("?vr_int(0) vr_int(1) "), "1 -2\r\n");
+    // VR_INT is a 32-bit integer view: it saturates what it reads and refuses
+    // to store what does not fit, so "%d" readers always get a whole number.
+    ok("VR(3)=1e39\nVR(4)=-3e9");
+    EXPECT_EQ(ok("?vr_int(3) vr_int(4) "), "2147483647 -2147483648\r\n");
+    EXPECT_EQ(code("VR_INT(5)=3e9"), 2004);
+    EXPECT_EQ(ok("?VR(5)"), "0\r\n");
     ok("TABLE(10, 1, 2.5, 3)");
     EXPECT_EQ(ok("?TABLE(10) TABLE(11) TABLE(12) TABLE(13) "), "1 2.5 3 0\r\n");
     EXPECT_EQ(ok("?*TABLE(10,3)"), "1 2.5 3\r\n");

@@ -48,6 +48,32 @@ TEST_F(MotionLinkTest, MotionStatementsDriveTheEngine)
     EXPECT_NE(code("VMOVE(0) AXIS(1)"), 0);
 }
 
+// A reboot brings the engine's values back with the controller's: moves stop,
+// parameters and positions are the factory ones again.
+TEST_F(MotionLinkTest, RebootStopsMotionAndRestoresTheEngineFactoryValues)
+{
+    MotionLink link(*controller);
+    ok("SPEED(1)=5\nDATUM_IN(1)=3\nATYPE(2)=1\nDPOS(2)=40\nVMOVE(1) AXIS(1)");
+    link.tick();
+    ASSERT_EQ(ok("?IDLE(1)"), "0\r\n");
+    const Outcome o = controller->execute(task, "reboot");
+    EXPECT_EQ(o.code, 0);
+    EXPECT_TRUE(o.dropLink);
+    clock.advance(rebootSeconds + 0.5);
+    ASSERT_FALSE(controller->rebooting());
+    for (int t = 0; t < 10; ++t)
+        link.tick();
+    TaskContext fresh;
+    EXPECT_EQ(
+        controller->execute(fresh, "?SPEED(1) DATUM_IN(1) ATYPE(2) DPOS(2) DPOS(1) IDLE(1)").output,
+        "100 -1 65 0 0 -1\r\n");
+    // The restored engine still drives the axes.
+    EXPECT_EQ(controller->execute(fresh, "MOVE(2) AXIS(1)").code, 0);
+    for (int t = 0; t < 2000; ++t)
+        link.tick();
+    EXPECT_EQ(controller->execute(fresh, "?DPOS(1) IDLE(1)").output, "2 -1\r\n");
+}
+
 Profile halfMillisecondProfile()
 {
     Profile p = testProfile();
@@ -265,6 +291,21 @@ TEST_F(DefaultProfileMotion, WiredLimitStopsTheJogOnceNamed)
     EXPECT_GT(stoppedAt, 1100);
     EXPECT_LE(stoppedAt, 1100 + 3 * 2.0);
     EXPECT_EQ(code("VMOVE(1) AXIS(2)"), 2304);
+}
+
+// The profile wires axis 3's drive alarm output to input 12: the drive
+// drives that wire, and an inverted (normally closed) contact reads as an
+// alarm that stops the axis.
+TEST_F(DefaultProfileMotion, WiredAlarmInputCarriesTheDriveAlarmOutput)
+{
+    controller->setInputLevel(12, true);
+    link.tick();
+    EXPECT_EQ(ok("?IN(12)"), "0\r\n");
+    ok("ALM_IN(3)=12\r\nINVERT_IN(12,1)\r\nVMOVE(1) AXIS(3)");
+    link.tick();
+    EXPECT_EQ(ok("?IN(12)"), "1\r\n");
+    ASSERT_TRUE(runUntilIdle(3, 100));
+    EXPECT_EQ(std::stoi(ok("?AXIS_STOPREASON(3)")) & 8, 8);
 }
 
 } // namespace

@@ -12,6 +12,9 @@ TEST_F(ParametersTest, FactoryValues)
     EXPECT_EQ(ok("?DATUM_IN(0) FWD_IN(1) REV_IN(2) ALM_IN(3) ENABLE_OUT(4) CLEAR_OUT(5)"),
               "-1 -1 -1 -1 -1 -1\r\n");
     EXPECT_EQ(ok("?*ATYPE"), "1 1 65 65 0 0 0 0\r\n");
+    // Corner angles in radians, as the teach panel writes them; SP speeds unused.
+    EXPECT_EQ(ok("?DECEL_ANGLE(0) STOP_ANGLE(0) STARTMOVE_SPEED(0) ENDMOVE_SPEED(0)"),
+              "0.2618 0.7854 -1 -1\r\n");
 }
 
 TEST_F(ParametersTest, IndexBaseAndAxisModifierSelectTheAxis)

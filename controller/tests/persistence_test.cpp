@@ -42,6 +42,24 @@ TEST_F(PersistenceTest, FlashAndIpSurviveARestartRamDoesNot)
     EXPECT_EQ(c->execute(task, "?SPEED(0)").output, "100\r\n");
 }
 
+// Served at another address (korvan-sim's --eth), the controller reports that
+// one, but what it stores stays the address it was given.
+TEST_F(PersistenceTest, AServedAddressIsReportedButNotStored)
+{
+    {
+        auto c = start();
+        TaskContext task;
+        EXPECT_EQ(c->execute(task, "IP_ADDRESS = 127.0.0.62").code, 0);
+    }
+    {
+        auto c = start();
+        c->serveAt(*parseIp("127.0.0.66"));
+        EXPECT_EQ(c->ipAddressText(), "127.0.0.66");
+        EXPECT_EQ(c->flashWrite(0, {1.0f}), 0);
+    }
+    EXPECT_EQ(start()->ipAddressText(), "127.0.0.62");
+}
+
 TEST_F(PersistenceTest, FreshOrDamagedStateIsFactoryNew)
 {
     std::filesystem::create_directories(dir);

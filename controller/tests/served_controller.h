@@ -28,7 +28,7 @@ public:
         const std::string profile =
             std::string(std::getenv("KORVAN_SOURCE_DIR")) + "/resources/sim/default.json";
         m_controller = std::make_unique<Controller>(loadProfile(profile));
-        m_controller->setIpAddress(*parseIp(address));
+        m_controller->serveAt(*parseIp(address));
         m_endpoint = std::make_unique<ControllerLinkEndpoint>(*m_controller);
         m_server = std::make_unique<link::server::LinkServer>(*m_endpoint);
         const uint16_t port = m_server->listenTcp(address, 0);

@@ -71,15 +71,49 @@ TEST_F(SimE2E, ServesEveryTransportAndCleansUp)
     EXPECT_FALSE(fs::exists(pci));
 }
 
-TEST_F(SimE2E, IpAddressPersistsInTheStateDirectory)
+// Discovery probes on the served address find the controller, except while a
+// reboot keeps it away; it is back about two seconds later.
+TEST_F(SimE2E, AnswersDiscoveryProbesExceptWhileRebooting)
 {
     korvan::testing::SimProcess sim(korvan::testing::ethernetOptions("127.0.0.61:0"));
     ASSERT_TRUE(sim.ready()) << sim.readyLine();
-    korvanCmd("--ip " + sim.ethEndpoint() + " 'IP_ADDRESS = 127.0.0.99'");
-    sim.stop();
-    std::ifstream state(sim.stateDir() / "controller-state.json");
-    std::string text((std::istreambuf_iterator<char>(state)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("127.0.0.99"), std::string::npos);
+    const std::string endpoint = sim.ethEndpoint();
+    const std::string port = endpoint.substr(endpoint.find(':') + 1);
+    const std::string search = "KORVAN_SEARCH=127.0.0.60-127.0.0.62 KORVAN_PORT=" + port + " " +
+                               bin("korvan-cmd") + " --search --timeout 200";
+    EXPECT_EQ(run(search), "127.0.0.61\n");
+    korvanCmd("--ip " + endpoint + " 'SPEED(1)=5' reboot");
+    EXPECT_EQ(run(search), "");
+    std::string found;
+    for (int attempt = 0; attempt < 30 && found.empty(); ++attempt)
+        found = run(search);
+    EXPECT_EQ(found, "127.0.0.61\n");
+    EXPECT_EQ(korvanCmd("--ip " + endpoint + " '?SPEED(1)'"), "100\r\n");
+}
+
+// The address an IP change stores is where the controller comes back after a
+// restart without --eth; an explicit --eth serves elsewhere without losing it.
+TEST_F(SimE2E, IpAddressPersistsInTheStateDirectory)
+{
+    korvan::testing::SimProcess first(korvan::testing::ethernetOptions("127.0.0.61:0"));
+    ASSERT_TRUE(first.ready()) << first.readyLine();
+    korvanCmd("--ip " + first.ethEndpoint() + " 'IP_ADDRESS = 127.0.0.65'");
+    first.stop();
+
+    korvan::testing::SimOptions elsewhere = korvan::testing::ethernetOptions("127.0.0.61:0");
+    elsewhere.stateDir = first.stateDir();
+    korvan::testing::SimProcess second(elsewhere);
+    ASSERT_TRUE(second.ready()) << second.readyLine();
+    // Served at 127.0.0.61, it reports that address (first octet lowest: 0x3d00007f).
+    EXPECT_EQ(korvanCmd("--ip " + second.ethEndpoint() + " '?IP_ADDRESS'"), "1023410303\r\n");
+    second.stop();
+
+    korvan::testing::SimOptions own;
+    own.stateDir = first.stateDir();
+    korvan::testing::SimProcess third(own);
+    ASSERT_TRUE(third.ready()) << third.readyLine();
+    EXPECT_EQ(third.ethEndpoint().substr(0, 11), "127.0.0.65:") << third.readyLine();
+    EXPECT_EQ(korvanCmd("--ip " + third.ethEndpoint() + " '?IP_ADDRESS'"), "1090519167\r\n");
 }
 
 } // namespace
