@@ -23,6 +23,13 @@ HostResult unknown(std::string_view name)
     return HostResult::fail(ErrorCode::Unsupported, std::string(name));
 }
 
+HostResult argumentCount(const NameRef& ref, int min, int max)
+{
+    return HostResult::fail(ErrorCode::BadArgument, std::string(ref.name) + " takes " +
+                                                        std::to_string(min) + ".." +
+                                                        std::to_string(max) + " arguments");
+}
+
 } // namespace
 
 CommandHost::CommandHost(ControllerState& state, TaskContext& task, std::string& output)
@@ -156,6 +163,16 @@ HostResult CommandHost::read(const NameRef& ref, basic::Value& out)
             static_cast<double>(m_state.tasks.state(static_cast<int>(ref.args[0]))));
         return HostResult::ok();
     }
+    if (const FunctionSpec* spec = m_state.commands.findFunction(ref.name)) {
+        const int n = static_cast<int>(ref.args.size());
+        if (n < spec->minArgs || n > spec->maxArgs)
+            return argumentCount(ref, spec->minArgs, spec->maxArgs);
+        CommandContext context{m_state, m_task, ref, m_output};
+        double value = 0;
+        HostResult r = spec->reader(context, value);
+        out = basic::Value::ofNumber(value);
+        return r;
+    }
     Variable* variable = nullptr;
     std::size_t index = 0;
     if (HostResult r = variableElement(ref, variable, index); r.failed()) {
@@ -190,7 +207,8 @@ HostResult CommandHost::write(const NameRef& ref, double value)
             return HostResult::fail(ErrorCode::BadArgument, std::string(ref.name));
         return writeSystemValue(m_state, sys->id, value);
     }
-    if (m_state.commands.find(ref.name) || ref.name == "BASE")
+    if (m_state.commands.find(ref.name) || m_state.commands.findFunction(ref.name) ||
+        ref.name == "BASE")
         return HostResult::fail(ErrorCode::Reserved, std::string(ref.name));
     Variable* variable = nullptr;
     std::size_t index = 0;
@@ -217,10 +235,7 @@ HostResult CommandHost::call(const NameRef& ref)
     if (const CommandSpec* spec = m_state.commands.find(ref.name)) {
         const int n = static_cast<int>(ref.args.size());
         if (n < spec->minArgs || (spec->maxArgs >= 0 && n > spec->maxArgs))
-            return HostResult::fail(ErrorCode::BadArgument,
-                                    std::string(ref.name) + " takes " +
-                                        std::to_string(spec->minArgs) + ".." +
-                                        std::to_string(spec->maxArgs) + " arguments");
+            return argumentCount(ref, spec->minArgs, spec->maxArgs);
         CommandContext context{m_state, m_task, ref, m_output};
         return spec->handler(context);
     }
@@ -240,6 +255,9 @@ HostResult CommandHost::call(const NameRef& ref)
     }
     if (findAxisParameter(ref.name) || findSystemValue(ref.name))
         return HostResult::fail(ErrorCode::BadArgument, std::string(ref.name) + " needs '='");
+    if (m_state.commands.findFunction(ref.name))
+        return HostResult::fail(ErrorCode::BadArgument,
+                                std::string(ref.name) + " is a value: print it with ?");
     return unknown(ref.name);
 }
 
@@ -307,8 +325,9 @@ HostResult CommandHost::declare(std::string_view name, long size, basic::Scope s
             return HostResult::ok();
         return HostResult::fail(ErrorCode::Reserved, std::string(name));
     }
-    if (findArea(name) || findSystemValue(name) || m_state.commands.find(name) || name == "BASE" ||
-        name == "AXIS" || name == "PROC_STATUS")
+    if (findArea(name) || findSystemValue(name) || m_state.commands.find(name) ||
+        m_state.commands.findFunction(name) || name == "BASE" || name == "AXIS" ||
+        name == "PROC_STATUS")
         return HostResult::fail(ErrorCode::Reserved, std::string(name));
     const std::size_t values = size < 0 ? 1 : static_cast<std::size_t>(size);
     std::size_t held = m_state.globals.totalValues() + m_task.locals.totalValues();

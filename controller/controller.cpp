@@ -2,6 +2,8 @@
 
 #include "controller/basic/names.h"
 #include "controller/basic/parser.h"
+#include "controller/bus/axis_link.h"
+#include "controller/bus/bus_commands.h"
 #include "controller/command_host.h"
 #include "controller/modbus_map.h"
 #include "controller/records.h"
@@ -12,12 +14,29 @@
 
 namespace korvan::controller {
 
+namespace {
+
+// What a factory-new controller's ROM holds: the profile's bus program.
+std::vector<uint8_t> factoryRomPackage(const Profile& profile)
+{
+    if (profile.busProgram.empty())
+        return {};
+    link::krx::KrxPackage package;
+    package.project = "factory";
+    package.files.push_back(
+        {profile.busProgramName, {profile.busProgram.begin(), profile.busProgram.end()}});
+    return link::krx::writeKrx(package).bytes;
+}
+
+} // namespace
+
 Controller::Controller(Profile profile, ControllerOptions options)
     : m_clock(options.clock ? *options.clock : m_steadyClock), m_state(std::move(profile), m_clock),
       m_store(options.stateDir)
 {
     registerControllerCommands(m_state.commands);
     registerScopeCommands(m_state.commands);
+    registerBusCommands(m_state.commands);
     for (std::size_t axis = 0; axis < m_state.profile.axisTypes.size(); ++axis)
         m_state.parameters.setFactory(AxisParam::ATYPE, static_cast<int>(axis),
                                       m_state.profile.axisTypes[axis]);
@@ -28,6 +47,8 @@ Controller::Controller(Profile profile, ControllerOptions options)
     for (std::size_t i = 0; i < stored.flash.size() && i < m_state.memory.flash.size(); ++i)
         m_state.memory.flash[i] = stored.flash[i];
     m_romPackage = m_store.loadRomPackage();
+    if (m_romPackage.empty())
+        m_romPackage = factoryRomPackage(m_state.profile);
     applyRomState();
 }
 
@@ -37,6 +58,7 @@ void Controller::applyRomState()
     m_state.tasks.load({});
     m_state.parameters.reset();
     m_state.io.reset();
+    m_state.bus.reset();
     m_state.memory.resetVolatile();
     m_state.globals.clear();
     for (Ratio& r : m_state.stepRatios)
@@ -270,10 +292,14 @@ void Controller::setIpAddress(uint32_t address)
 
 uint32_t Controller::axisFeatures(int axis) const
 {
+    std::lock_guard lock(m_mutex);
     const auto& features = m_state.profile.axisFeatures;
-    if (axis < 0 || static_cast<std::size_t>(axis) >= features.size())
-        return 0;
-    return features[static_cast<std::size_t>(axis)];
+    if (axis >= 0 && static_cast<std::size_t>(axis) < features.size() &&
+        features[static_cast<std::size_t>(axis)] != 0)
+        return features[static_cast<std::size_t>(axis)];
+    // Axes without features of their own take those of the module or drive
+    // they are linked to.
+    return linkedAxisFeatures(m_state, axis);
 }
 
 int32_t Controller::flashWrite(uint16_t start, const std::vector<float>& values)

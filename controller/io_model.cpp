@@ -20,6 +20,12 @@ void mark(std::vector<bool>& exists, int first, int count)
         exists[static_cast<std::size_t>(first + i)] = true;
 }
 
+// The first multiple of size at or above n.
+int roundUp(int n, int size)
+{
+    return (n + size - 1) / size * size;
+}
+
 bool within(const std::vector<bool>& exists, int n)
 {
     return n >= 0 && n < static_cast<int>(exists.size()) && exists[static_cast<std::size_t>(n)];
@@ -45,6 +51,15 @@ IoModel::IoModel(const Profile& profile, const Clock& clock) : m_clock(clock)
         mark(m_outputExists, (card + 1) * 16, module.outputs);
         mark(m_ainExists, card * 8 + 8, module.analogInputs);
         mark(m_aoutExists, card * 4 + 4, module.analogOutputs);
+    }
+    const int digitalFrom = roundUp(std::max(inputRange(), outputRange()), 16);
+    const int analogFrom = roundUp(std::max(analogInputRange(), analogOutputRange()), 8);
+    m_nodeChannels = numberNodeChannels(profile, digitalFrom, analogFrom);
+    for (const NodeChannels& c : m_nodeChannels) {
+        mark(m_inputExists, c.firstDigital, c.inputs);
+        mark(m_outputExists, c.firstDigital, c.outputs);
+        mark(m_ainExists, c.firstAnalog, c.analogInputs);
+        mark(m_aoutExists, c.firstAnalog, c.analogOutputs);
     }
     m_signals.resize(m_ainExists.size());
     m_inputLevel.assign(m_inputExists.size(), 0);

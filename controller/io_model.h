@@ -4,8 +4,12 @@
 // inputs from n * 8 + 8 and analogue outputs from n * 4 + 4. A module's card
 // number is its CAN id; a profile whose module would share channel numbers
 // with the local I/O is refused (24 local inputs leave CAN id 1 as the lowest).
+// Bus nodes follow: their digital channels from the first multiple of 16
+// above every local and module channel, their analogue channels from the
+// first multiple of 8 above.
 #pragma once
 
+#include "controller/bus/field_bus.h"
 #include "controller/clock.h"
 #include "controller/profile.h"
 
@@ -21,6 +25,8 @@ public:
 
     /// The card number of a module of the profile (index into modules).
     int cardNumber(std::size_t moduleIndex) const;
+    /// Where each bus node's channels are, in bus order.
+    const std::vector<NodeChannels>& nodeChannels() const { return m_nodeChannels; }
 
     bool hasInput(int n) const;
     bool hasOutput(int n) const;
@@ -64,6 +70,7 @@ private:
     std::vector<double> m_aout;
     std::vector<double> m_pwmDuty, m_pwmFrequency;
     std::vector<int> m_cards;
+    std::vector<NodeChannels> m_nodeChannels;
 };
 
 } // namespace korvan::controller

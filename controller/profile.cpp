@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -45,6 +46,16 @@ void takeInput(const json& j, const char* key, int& out)
         throw ProfileError(std::string("profile input \"") + key + "\" is out of range");
 }
 
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ProfileError("cannot read " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 int blocks(int count, int size)
 {
     return (count + size - 1) / size;
@@ -61,7 +72,7 @@ int lowestFreeCanId(const Profile& p)
 
 } // namespace
 
-Profile parseProfile(std::string_view text)
+Profile parseProfile(std::string_view text, const std::string& baseDir)
 {
     json j;
     try {
@@ -163,6 +174,7 @@ Profile parseProfile(std::string_view text)
             }
         }
         if (j.contains("bus")) {
+            std::size_t nodes = 0;
             for (const json& s : j.at("bus")) {
                 BusSlot slot;
                 take(s, "type", slot.type);
@@ -173,18 +185,37 @@ Profile parseProfile(std::string_view text)
                     for (const json& n : s.at("nodes")) {
                         BusNode node;
                         take(n, "kind", node.kind);
+                        if (node.kind != "drive" && node.kind != "io")
+                            throw ProfileError("unknown bus node kind \"" + node.kind + "\"");
                         take(n, "vendor", node.vendor);
                         take(n, "device", node.device);
-                        takeCount(n, "axes", node.axes, 0, 64);
-                        takeCount(n, "inputs", node.inputs, 0, 4096);
-                        takeCount(n, "outputs", node.outputs, 0, 4096);
-                        takeCount(n, "analogInputs", node.analogInputs, 0, 1024);
-                        takeCount(n, "analogOutputs", node.analogOutputs, 0, 1024);
+                        take(n, "revision", node.revision);
+                        take(n, "serial", node.serial);
+                        takeCount(n, "addressSwitch", node.addressSwitch, 0, 65535);
+                        take(n, "status", node.status);
+                        // A drive drives one axis unless the profile says otherwise.
+                        node.axes = node.kind == "drive" ? 1 : 0;
+                        takeCount(n, "axes", node.axes, 0, node.kind == "drive" ? 8 : 0);
+                        takeCount(n, "inputs", node.inputs, 0, 256);
+                        takeCount(n, "outputs", node.outputs, 0, 256);
+                        takeCount(n, "analogInputs", node.analogInputs, 0, 64);
+                        takeCount(n, "analogOutputs", node.analogOutputs, 0, 64);
                         slot.nodes.push_back(node);
                     }
                 }
+                nodes += slot.nodes.size();
+                if (nodes > maxBusNodes)
+                    throw ProfileError("a controller has at most 99 bus nodes");
+                if (p.slots.size() == maxBusSlots)
+                    throw ProfileError("a controller has at most 10 bus slots");
                 p.slots.push_back(std::move(slot));
             }
+        }
+        if (j.contains("busProgram")) {
+            const std::filesystem::path path =
+                std::filesystem::path(baseDir) / j.at("busProgram").get<std::string>();
+            p.busProgramName = path.filename().string();
+            p.busProgram = readFile(path.string());
         }
         if (j.contains("switches")) {
             for (const json& s : j.at("switches")) {
@@ -232,12 +263,7 @@ Profile parseProfile(std::string_view text)
 
 Profile loadProfile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw ProfileError("cannot read profile " + path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parseProfile(text.str());
+    return parseProfile(readFile(path), std::filesystem::path(path).parent_path().string());
 }
 
 } // namespace korvan::controller

@@ -22,18 +22,29 @@ struct ExpansionModule
     int axes = 0;
 };
 
-// A node on a field bus; its meaning is filled in by the bus stage.
+// A node on a field bus: a servo drive or a bus I/O module, as the bus scan
+// finds it.
 struct BusNode
 {
-    std::string kind; // "drive" or "io"
+    std::string kind = "drive"; // "drive" or "io"
     uint32_t vendor = 0;
     uint32_t device = 0;
+    uint32_t revision = 0;
+    uint32_t serial = 0;
+    int addressSwitch = 0; // the node's rotary address switch
+    int status = 0;        // 0 in operation; otherwise the node's error code
     int axes = 0;
     int inputs = 0;
     int outputs = 0;
     int analogInputs = 0;
     int analogOutputs = 0;
 };
+
+/// Bus ports a controller can carry, and bus nodes of all its ports together
+/// (the bus program's node tables hold 100 entries, the first for the
+/// controller's own axes).
+inline constexpr std::size_t maxBusSlots = 10;
+inline constexpr std::size_t maxBusNodes = 99;
 
 struct BusSlot
 {
@@ -117,6 +128,10 @@ struct Profile
     std::vector<int> axisTypes;         // factory ATYPE per axis; missing = 0
     std::vector<ExpansionModule> modules;
     std::vector<BusSlot> slots;
+    /// The bus program the controller's factory ROM holds ("busProgram": a
+    /// path relative to the profile file); empty for none.
+    std::string busProgramName;
+    std::string busProgram;
     std::vector<AxisSwitches> switches;
     std::vector<AnalogSignal> analogSignals; // per local analogue input
     ErrorInjection errors;
@@ -129,8 +144,8 @@ public:
 };
 
 /// Parses profile JSON; throws ProfileError on malformed text or values out
-/// of range.
-Profile parseProfile(std::string_view json);
+/// of range. Files the profile names are read relative to baseDir.
+Profile parseProfile(std::string_view json, const std::string& baseDir = {});
 /// Reads and parses a profile file; throws ProfileError.
 Profile loadProfile(const std::string& path);
 

@@ -31,7 +31,9 @@ namespace korvan::controller::basic {
     X(MustNotWait, 2016, "a command line cannot wait or run this long; run it as a program")       \
     X(NoProgram, 2017, "no such program")                                                          \
     X(TaskBusy, 2018, "task number busy or out of range")                                          \
-    X(PackageTooLarge, 2019, "program package larger than the flash")
+    X(PackageTooLarge, 2019, "program package larger than the flash")                              \
+    X(SdoAbort, 2101, "SDO abort")                                                                 \
+    X(SdoRefused, 2102, "the node has no SDO access")
 
 enum class ErrorCode : int32_t
 {

@@ -198,6 +198,36 @@ TEST_F(DefaultProfileMotion, DisabledBusAxisRefusesMotionWithItsCode)
     EXPECT_EQ(code("DATUM(21,35) AXIS(0)"), 2305);
 }
 
+// Axis 6, which the bus program of the shipped profile links to its first
+// drive, is a bus axis: enabled or not, homed by the drive, its alarm
+// cleared, its position seen by the drive's objects.
+TEST_F(DefaultProfileMotion, ADriveAxisOfTheBusProgramHomesOnTheDrive)
+{
+    for (int t = 0; t < 100 && code("?Sys_version") != 0; ++t)
+        link.tick();
+    ASSERT_EQ(ok("?ATYPE(6) AXIS_ADDRESS(6)"), "65 65536\r\n");
+    ok("AXIS_ENABLE(6)=0");
+    EXPECT_EQ(code("MOVE(1) AXIS(6)"), 2302);
+    EXPECT_EQ(code("DATUM(21,35) AXIS(6)"), 2302);
+    // 20 units/s of 100 counts, reached after 20 ms at 1000 units/s².
+    ok("AXIS_ENABLE(6)=1\r\nUNITS(6)=100\r\nSPEED(6)=20\r\nACCEL(6)=1000\r\nDECEL(6)=1000");
+    ok("MOVE(5) AXIS(6)");
+    for (int t = 0; t < 100; ++t)
+        link.tick();
+    ok("SDO_READ(0,0,$606C,0,4,0)");
+    EXPECT_EQ(ok("?TABLE(0) MSPEED(6)"), "2000 20\r\n");
+    ASSERT_TRUE(runUntilIdle(6, 5000));
+    ok("SDO_READ(0,0,$6064,0,4,0)\r\nSDO_READ(0,0,$606C,0,4,1)");
+    EXPECT_EQ(ok("?TABLE(0) TABLE(1) DPOS(6)"), "500 0 5\r\n");
+    ok("DATUM(21,35) AXIS(6)");
+    ASSERT_TRUE(runUntilIdle(6, 5000));
+    ok("SDO_READ(0,0,$6064,0,4,0)");
+    EXPECT_EQ(ok("?TABLE(0) DPOS(6) MPOS(6)"), "0 0 0\r\n");
+    ok("BASE(6)\r\nDRIVE_CLEAR(0)");
+    // Axis 4 is the module's: no drive to home it.
+    EXPECT_EQ(code("DATUM(21,35) AXIS(4)"), 2305);
+}
+
 // The single-axis panel's homing index 8 (two passes to the Z pulse, forward) as it
 // sends it, on axis 0 of the shipped profile: it must end on a Z pulse.
 TEST_F(DefaultProfileMotion, PanelTwoPassZHomingEndsOnTheIndexPulse)

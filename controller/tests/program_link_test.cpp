@@ -76,6 +76,11 @@ TEST_F(ProgramLinkTest, APrintingProgramPausesResumesAndReportsItsError)
     ASSERT_NE(served.handle(), nullptr);
     const fs::path bas = write("Blink.bas", "PRINT \"hello from a task\"\r\nPAUSETASK 0\r\n"
                                             "PRINT \"resumed\"; 2 * 21\r\nb = 1 / 0\r\n");
+    // The default profile's ROM holds the bus program, which runs from
+    // power-up, waiting for its commands; a RAM download replaces it.
+    EXPECT_EQ(state(), 1);
+    char reply[64] = {};
+    EXPECT_EQ(VXC_Execute(served.handle(), "HALT", 1000, reply, sizeof reply), 0);
     EXPECT_EQ(state(), 0);
     ASSERT_EQ(download(bas, false), 0);
     EXPECT_EQ(state(), 1);

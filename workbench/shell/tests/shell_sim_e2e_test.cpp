@@ -70,7 +70,26 @@ SimOptions ethernet(const char* address, const char* profile = "default.json")
     return korvan::testing::ethernetOptions(std::string(address) + ":0", profile);
 }
 
-// One Ethernet controller that the start's automatic connection finds.
+// The default profile's ROM holds the bus program: like a controller that
+// has finished booting, it answers the version probe once the program has
+// published its first scan, a few servo ticks after the start.
+bool busProgramPublished(const SimProcess& controller)
+{
+    ControllerHandle handle = nullptr;
+    if (!controller.ready() || VXC_OpenEth(controller.ethEndpoint().c_str(), &handle) != 0)
+        return false;
+    bool published = false;
+    for (int poll = 0; poll < 250 && !published; ++poll) {
+        published = korvan::cmd::ProbeSysVersion(handle);
+        if (!published)
+            QTest::qWait(20);
+    }
+    VXC_Close(handle);
+    return published;
+}
+
+// One Ethernet controller of the default profile that the start's automatic
+// connection finds, its bus program running.
 struct SearchedController
 {
     explicit SearchedController(const char* address)
@@ -78,7 +97,10 @@ struct SearchedController
     {
         if (controller.ready())
             Loopback::searchPortOf(controller);
+        busProgram = busProgramPublished(controller);
     }
+    bool ready() const { return controller.ready() && busProgram; }
+    bool busProgram = false;
     Loopback loopback;
     SimProcess controller;
 };
@@ -110,8 +132,51 @@ struct ViewRequests
 
 QStringList defaultProfileBranch(const QString& name)
 {
-    // 4 real axes and 8 addressable ones; the module with CAN id 2 carries 2 axes.
-    return {name, "Local", "Axis0", "Axis1", "Axis2", "Axis3", "CanId2", "Axis4", "Axis5"};
+    // The field-bus form as the bus program assigns the default profile at
+    // power-up: the local entry's 4 axes, the module with CAN id 2 and its
+    // 2 axes after them, then one item per bus node. Of the 8 axes the two
+    // left go to the first two drives; the third drive and the I/O node
+    // have none.
+    return {name,    "Local", "Axis0", "Axis1", "Axis2", "Axis3", "CanId2", "Axis4",
+            "Axis5", "Node0", "Axis6", "Node1", "Axis7", "Node2", "Node3"};
+}
+
+// Each item's text and 32-bit data, in tree order.
+QList<QPair<QString, int>> treeItems(QTreeWidget* tree)
+{
+    QList<QPair<QString, int>> items;
+    std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* item) {
+        items.append({item->text(0), item->data(0, Qt::UserRole).toInt()});
+        for (int i = 0; i < item->childCount(); ++i)
+            walk(item->child(i));
+    };
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        walk(tree->topLevelItem(i));
+    return items;
+}
+
+// Runs Korbasic on a controller, as the bus panel writes the P_ variables.
+bool run(ControllerHandle handle, const std::string& text)
+{
+    std::array<char, 2048> reply{};
+    return korvan::cmd::ExecuteDirect(handle, text.c_str(), reply.data(), reply.size()) == 0;
+}
+
+// Has the bus program take over what was written (P_BusCmd 4) and waits,
+// at most five seconds, until it has cleared the command.
+bool takeOver(ControllerHandle handle)
+{
+    if (korvan::cmd::SetNamedValue(handle, "P_BusCmd", 4.0f) != 0)
+        return false;
+    for (int poll = 0; poll < 250; ++poll) {
+        float command = 4.0f;
+        if (korvan::cmd::QueryNamedValue(handle, "P_BusCmd", &command) != 0)
+            return false;
+        if (command != 4.0f)
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
 }
 
 QStringList smallProfileBranch(const QString& name)
@@ -212,7 +277,7 @@ private Q_SLOTS:
     void connectAllOpensThePciCardThenTheSearchedController()
     {
         SearchedController searched(kEthAddress);
-        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QVERIFY2(searched.ready(), searched.controller.readyLine().c_str());
         SimProcess card(pciCard(1));
         QVERIFY2(card.ready(), card.readyLine().c_str());
 
@@ -232,11 +297,14 @@ private Q_SLOTS:
         QCOMPARE(treeTexts(bench.tree()),
                  smallProfileBranch("PCI1") + defaultProfileBranch(kEthAddress));
 
-        // Building the branch told the controller its module axes' addresses.
+        // Building the branch told the controller its module axes' addresses;
+        // the bus program linked the drives' axes after them.
         QCOMPARE(axisParameter(eth.handle, "AXIS_ADDRESS", 4), 2.0f);
         QCOMPARE(axisParameter(eth.handle, "AXIS_ADDRESS", 5), 34.0f);
         QCOMPARE(axisParameter(eth.handle, "ATYPE", 4), 8.0f);
         QCOMPARE(axisParameter(eth.handle, "ATYPE", 5), 8.0f);
+        QCOMPARE(axisParameter(eth.handle, "ATYPE", 6), 65.0f);
+        QCOMPARE(axisParameter(eth.handle, "AXIS_ADDRESS", 7), 65536.0f + 256.0f);
 
         bench.frame->pollStatus();
         QCOMPARE(bench.frame->statusPane(1)->text(), QString("连接总数:2"));
@@ -247,7 +315,7 @@ private Q_SLOTS:
     void treeSelectionsMakeTheirSlotCurrentAndAskForTheirView()
     {
         SearchedController searched(kEthAddress);
-        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QVERIFY2(searched.ready(), searched.controller.readyLine().c_str());
         SimProcess card(pciCard(1));
         QVERIFY2(card.ready(), card.readyLine().c_str());
         Workbench bench;
@@ -275,40 +343,45 @@ private Q_SLOTS:
     void busProgramGivesTheFieldBusBranchWithItsNodes()
     {
         SearchedController searched(kEthAddress);
-        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
-        {
-            // The bus program's variables: three nodes, node 0 carrying axes
-            // 0 and 1, node 1 axis 6, node 2 axis 7.
-            ControllerHandle busProgram = nullptr;
-            QCOMPARE(VXC_OpenEth(kEthAddress, &busProgram), 0);
-            std::array<char, 2048> reply{};
-            QCOMPARE(
-                korvan::cmd::ExecuteDirect(
-                    busProgram,
-                    "GLOBAL Sys_version, P_SetNodeNum, P_NodeAxisstart(8), P_NodeAxisnum(8)\r\n"
-                    "Sys_version=1.5\r\nP_SetNodeNum=3\r\n"
-                    "P_NodeAxisstart(0)=0\r\nP_NodeAxisnum(0)=2\r\n"
-                    "P_NodeAxisstart(1)=6\r\nP_NodeAxisnum(1)=1\r\n"
-                    "P_NodeAxisstart(2)=7\r\nP_NodeAxisnum(2)=1",
-                    reply.data(), reply.size()),
-                0);
-            VXC_Close(busProgram);
-        }
+        QVERIFY2(searched.ready(), searched.controller.readyLine().c_str());
         Workbench bench;
         ViewRequests views(*bench.frame);
         QCOMPARE(bench.state.connectionCount, 1);
         QCOMPARE(bench.state.slots[0].busType, 1);
-        // The module's axes follow node 0's two axes.
-        QCOMPARE(treeTexts(bench.tree()),
-                 QStringList({kEthAddress, "Local", "Axis0", "Axis1", "CanId2", "Axis2", "Axis3",
-                              "Node0", "Axis6", "Node1", "Axis7"}));
+        // Item data: base (slot 1) 1,000,000; the local group + 1000; the
+        // module + 2000; node k (1-based entry) after the one module at
+        // + 2000 + 1000 + 1000 * (k - 1); an axis n at its group + n + 1.
+        const QList<QPair<QString, int>> atPowerUp{
+            {kEthAddress, 1000000}, {"Local", 1001000}, {"Axis0", 1001001},  {"Axis1", 1001002},
+            {"Axis2", 1001003},     {"Axis3", 1001004}, {"CanId2", 1002000}, {"Axis4", 1002005},
+            {"Axis5", 1002006},     {"Node0", 1003000}, {"Axis6", 1003007},  {"Node1", 1004000},
+            {"Axis7", 1004008},     {"Node2", 1005000}, {"Node3", 1006000}};
+        QCOMPARE(treeItems(bench.tree()), atPowerUp);
         const ControllerHandle handle = bench.state.slots[0].handle;
+        QCOMPARE(axisParameter(handle, "AXIS_ADDRESS", 4), 2.0f);
+        QCOMPARE(axisParameter(handle, "AXIS_ADDRESS", 5), 34.0f);
+        QCOMPARE(axisParameter(handle, "ATYPE", 5), 8.0f);
+
+        // The bus configuration gives the controller's own entry two axes
+        // and moves the third drive to axes 4 and 5 (it has one): the module
+        // axes follow the local ones, the nodes keep their axes.
+        QVERIFY(run(handle, "P_NodeAxisnum(0) = 2\r\nP_NodeAxisstart(3) = 4"));
+        QVERIFY(run(handle, "P_NodeAxisnum(3) = 2\r\nP_NodeAtype(3) = 2"));
+        QVERIFY(takeOver(handle));
+        bench.frame->send(ConnectionCode::RefreshSlot, 0);
+        QCOMPARE(
+            treeTexts(bench.tree()),
+            QStringList({kEthAddress, "Local", "Axis0", "Axis1", "CanId2", "Axis2", "Axis3",
+                         "Node0", "Axis6", "Node1", "Axis7", "Node2", "Axis4", "Axis5", "Node3"}));
         QCOMPARE(axisParameter(handle, "AXIS_ADDRESS", 2), 2.0f);
         QCOMPARE(axisParameter(handle, "AXIS_ADDRESS", 3), 34.0f);
         QCOMPARE(axisParameter(handle, "ATYPE", 3), 8.0f);
+        QCOMPARE(axisParameter(handle, "ATYPE", 4), 66.0f);
+        QCOMPARE(axisParameter(handle, "AXIS_ADDRESS", 4), float(65536 + 2 * 256));
 
         QTreeWidgetItem* connection = bench.tree()->topLevelItem(0);
         QTreeWidgetItem* secondNode = connection->child(3);
+        QCOMPARE(secondNode->text(0), QString("Node1"));
         bench.tree()->setCurrentItem(secondNode->child(0));
         bench.tree()->setCurrentItem(connection->child(2));
         const std::vector<std::pair<ConnectionCode, ConnectionParam>> expected{
@@ -318,21 +391,18 @@ private Q_SLOTS:
         QVERIFY(views.received == expected);
         QCOMPARE(bench.frame->rightViewKind(), RightViewKind::EcatNode);
 
-        // The bus configuration drops the last node and asks for the branch again.
-        std::array<char, 2048> reply{};
-        QCOMPARE(korvan::cmd::ExecuteDirect(handle, "P_SetNodeNum=2", reply.data(), reply.size()),
-                 0);
+        // Leaving the I/O node out of the configuration drops its item.
+        QVERIFY(run(handle, "P_SetNodeNum = 4\r\nP_SlotNodeNum(0) = 4"));
+        QVERIFY(takeOver(handle));
         bench.frame->send(ConnectionCode::RefreshSlot, 0);
-        QCOMPARE(treeTexts(bench.tree()),
-                 QStringList({kEthAddress, "Local", "Axis0", "Axis1", "CanId2", "Axis2", "Axis3",
-                              "Node0", "Axis6"}));
+        QCOMPARE(treeTexts(bench.tree()).mid(11), QStringList({"Node2", "Axis4", "Axis5"}));
         QCOMPARE(views.received.size(), expected.size());
     }
 
     void disconnectingSlotOneOfThreeMovesTheLastDown()
     {
         SearchedController searched(kEthAddress);
-        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QVERIFY2(searched.ready(), searched.controller.readyLine().c_str());
         SimProcess first(pciCard(1));
         SimProcess second(pciCard(2));
         QVERIFY2(first.ready() && second.ready(), second.readyLine().c_str());
@@ -373,11 +443,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("alive");
         QTest::addColumn<QString>("dead");
         QTest::addColumn<int>("remaining");
+        // The bus program runs on the controller from power-up.
         QTest::newRow("Chinese") << ""
-                                 << " 待机"
+                                 << " 运行"
                                  << " 未连接" << 0;
         QTest::newRow("English") << "0"
-                                 << " Idle"
+                                 << " Running"
                                  << " UnConnected" << 1;
     }
 
@@ -388,7 +459,7 @@ private Q_SLOTS:
         QFETCH(QString, dead);
         QFETCH(int, remaining);
         SearchedController searched(kEthAddress);
-        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QVERIFY2(searched.ready(), searched.controller.readyLine().c_str());
         Workbench bench(saved);
         QCOMPARE(bench.state.connectionCount, 1);
         bench.frame->pollStatus();
@@ -415,7 +486,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, saved);
         SearchedController searched(kEthAddress);
-        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QVERIFY2(searched.ready(), searched.controller.readyLine().c_str());
         Workbench bench(saved, kRebootWaitMs);
         QCOMPARE(bench.state.connectionCount, 1);
         const ControllerHandle before = bench.state.slots[0].handle;
@@ -436,7 +507,7 @@ private Q_SLOTS:
     void consoleRunsKorbasicOnTheCurrentController()
     {
         SearchedController searched(kEthAddress);
-        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QVERIFY2(searched.ready(), searched.controller.readyLine().c_str());
         Workbench bench;
         View_OnlineCmd* console = bench.frame->console();
         bench.frame->show();
@@ -469,7 +540,7 @@ private Q_SLOTS:
     {
         Loopback loopback;
         SimProcess controller(ethernet(kDialogAddress));
-        QVERIFY2(controller.ready(), controller.readyLine().c_str());
+        QVERIFY2(busProgramPublished(controller), controller.readyLine().c_str());
         Workbench bench;
         const QString endpoint = QString::fromStdString(controller.ethEndpoint());
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -558,7 +629,7 @@ private Q_SLOTS:
     void packageDialogDownloadsAndRunsAChosenPackage()
     {
         SearchedController searched(kPackageAddress);
-        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QVERIFY2(searched.ready(), searched.controller.readyLine().c_str());
         QTemporaryDir packages;
         const QString good = writePackage(packages, "good.krx", "VR(7)=42\r\n");
         const QString broken = writePackage(packages, "broken.krx", "VR(7)=(\r\n");
@@ -597,7 +668,7 @@ private Q_SLOTS:
     void ipSetSucceedsAlthoughTheControllerDropsTheLink()
     {
         SearchedController searched(kIpSetAddress);
-        QVERIFY2(searched.controller.ready(), searched.controller.readyLine().c_str());
+        QVERIFY2(searched.ready(), searched.controller.readyLine().c_str());
         Workbench bench;
         QCOMPARE(bench.state.connectionCount, 1);
         const ControllerHandle handle = bench.state.slots[0].handle;
