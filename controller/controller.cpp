@@ -4,6 +4,7 @@
 #include "controller/basic/parser.h"
 #include "controller/bus/axis_link.h"
 #include "controller/bus/bus_commands.h"
+#include "controller/bus/drive_values.h"
 #include "controller/command_host.h"
 #include "controller/modbus_map.h"
 #include "controller/records.h"
@@ -37,6 +38,7 @@ Controller::Controller(Profile profile, ControllerOptions options)
     registerControllerCommands(m_state.commands);
     registerScopeCommands(m_state.commands);
     registerBusCommands(m_state.commands);
+    registerDriveValues(m_state.commands);
     for (std::size_t axis = 0; axis < m_state.profile.axisTypes.size(); ++axis)
         m_state.parameters.setFactory(AxisParam::ATYPE, static_cast<int>(axis),
                                       m_state.profile.axisTypes[axis]);
