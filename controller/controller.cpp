@@ -4,6 +4,7 @@
 #include "controller/basic/parser.h"
 #include "controller/bus/axis_link.h"
 #include "controller/bus/bus_commands.h"
+#include "controller/bus/drive_values.h"
 #include "controller/command_host.h"
 #include "controller/modbus_map.h"
 #include "controller/records.h"
@@ -37,6 +38,7 @@ Controller::Controller(Profile profile, ControllerOptions options)
     registerControllerCommands(m_state.commands);
     registerScopeCommands(m_state.commands);
     registerBusCommands(m_state.commands);
+    registerDriveValues(m_state.commands);
     for (std::size_t axis = 0; axis < m_state.profile.axisTypes.size(); ++axis)
         m_state.parameters.setFactory(AxisParam::ATYPE, static_cast<int>(axis),
                                       m_state.profile.axisTypes[axis]);
@@ -85,7 +87,8 @@ bool isBasicFile(const std::string& name)
 
 } // namespace
 
-int32_t Controller::startPackage(const std::vector<uint8_t>& bytes, std::string& messages)
+int32_t Controller::compilePackage(const std::vector<uint8_t>& bytes, std::string& messages,
+                                   std::vector<LoadedProgram>& programs)
 {
     const link::krx::ReadResult read = link::krx::readKrx(bytes);
     if (read.error != link::krx::KrxError::None) {
@@ -94,7 +97,6 @@ int32_t Controller::startPackage(const std::vector<uint8_t>& bytes, std::string&
             "\r\n";
         return static_cast<int32_t>(basic::ErrorCode::BadArgument);
     }
-    std::vector<LoadedProgram> programs;
     bool failed = false;
     for (const link::krx::KrxFile& file : read.package.files) {
         if (!isBasicFile(file.name))
@@ -115,6 +117,14 @@ int32_t Controller::startPackage(const std::vector<uint8_t>& bytes, std::string&
         m_state.tasks.markLoadFailed();
         return compileErrorCode;
     }
+    return 0;
+}
+
+int32_t Controller::startPackage(const std::vector<uint8_t>& bytes, std::string& messages)
+{
+    std::vector<LoadedProgram> programs;
+    if (const int32_t code = compilePackage(bytes, messages, programs); code != 0)
+        return code;
     m_state.tasks.load(std::move(programs));
     m_state.tasks.startMain();
     return 0;
@@ -125,21 +135,28 @@ int32_t Controller::downloadPackage(const std::vector<uint8_t>& package, bool to
 {
     std::lock_guard lock(m_mutex);
     const Profile& p = m_state.profile;
+    std::vector<LoadedProgram> programs;
     int32_t code = 0;
     if (!toRom && package.size() > static_cast<std::size_t>(p.ramKb) * 1024)
         code = ramTooLargeCode;
     else if (toRom && package.size() > static_cast<std::size_t>(p.flashKb) * 1024)
         code = static_cast<int32_t>(basic::ErrorCode::PackageTooLarge);
     else
-        code = startPackage(package, messages);
+        code = compilePackage(package, messages, programs);
+    // A ROM program runs only once it is in the flash, so that what runs is
+    // what the next start runs.
+    if (code == 0 && toRom) {
+        if (m_store.saveRomPackage(package))
+            m_romPackage = package;
+        else
+            code = flashWriteErrorCode;
+    }
     if (code != 0) {
         m_lastError = code;
         return code;
     }
-    if (toRom) {
-        m_romPackage = package;
-        m_store.saveRomPackage(package);
-    }
+    m_state.tasks.load(std::move(programs));
+    m_state.tasks.startMain();
     return 0;
 }
 

@@ -45,6 +45,8 @@ inline constexpr std::size_t maxCommandText = 256 * 1024;
 /// package is too large.
 inline constexpr int32_t compileErrorCode = 277;
 inline constexpr int32_t ramTooLargeCode = 210;
+/// A ROM package could not be written to the flash (the state directory).
+inline constexpr int32_t flashWriteErrorCode = 263;
 /// A servo period's work of a module (the motion engine), run by tick().
 using ServoHook = std::function<void(ControllerState&)>;
 /// A module's part of a reboot, run with the lock held.
@@ -90,7 +92,8 @@ public:
     /// to run in the servo ticks; RUN starts the others. Rom also keeps the package
     /// (in the state directory), which starts again at every start and after
     /// a reboot. A RAM package above the profile's RAM size gives 210, a ROM
-    /// package above its flash size 2019.
+    /// package above its flash size 2019. A ROM package that cannot be
+    /// stored gives 263 and starts nothing.
     int32_t downloadPackage(const std::vector<uint8_t>& package, bool toRom, std::string& messages);
 
     /// One servo period: the servo hooks, the scope sample, then every
@@ -133,6 +136,10 @@ public:
 
 private:
     void applyRomState();
+    /// Compiles every BASIC file of a package into programs; 0 or the
+    /// download's code, with the errors in messages.
+    int32_t compilePackage(const std::vector<uint8_t>& package, std::string& messages,
+                           std::vector<LoadedProgram>& programs);
     int32_t startPackage(const std::vector<uint8_t>& package, std::string& messages);
     void afterCommands();
     /// Keeps the address an "IP_ADDRESS = ..." write set, once it asks to.

@@ -163,7 +163,9 @@ ErrorCode registerRead(const ControllerState& s, std::string_view area, uint32_t
                        uint32_t start, uint32_t count, std::vector<uint8_t>& out)
 {
     out.clear();
-    if (!basic::namesEqual(area, "DT"))
+    // A controller whose record says it serves no DT reads refuses them, so
+    // a client that did not check the record learns it.
+    if (!basic::namesEqual(area, "DT") || !s.profile.dtRegisters)
         return ErrorCode::Unsupported;
     if (width != 16 && width != 32)
         return ErrorCode::BadArgument;

@@ -87,6 +87,7 @@ bool StateStore::saveRomPackage(const std::vector<uint8_t>& package) const
             return false;
         out.write(reinterpret_cast<const char*>(package.data()),
                   static_cast<std::streamsize>(package.size()));
+        out.close();
         if (!out)
             return false;
     }

@@ -85,5 +85,18 @@ TEST_F(ModbusTest, DtRegistersReadTableAsFloats)
     EXPECT_EQ(controller->registerRead("DT", 8, 0, 1, bytes), 2004);
 }
 
+TEST(ModbusDtFlag, AControllerWithoutDtRegistersRefusesTheirReads)
+{
+    Profile profile = testProfile();
+    profile.dtRegisters = false;
+    Controller controller(std::move(profile));
+    TaskContext task;
+    ASSERT_EQ(controller.execute(task, "TABLE(0, 1.5)").code, 0);
+    std::vector<uint8_t> bytes{1, 2};
+    EXPECT_EQ(controller.registerRead("DT", 32, 0, 1, bytes), 2002);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(controller.specification()[1] & 1, 0);
+}
+
 } // namespace
 } // namespace korvan::controller::testing

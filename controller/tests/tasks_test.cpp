@@ -304,6 +304,23 @@ TEST_F(RomTasksTest, TheRomProgramStartsAgainAfterARestartAndAReboot)
     EXPECT_EQ(c->execute(fresh, "?SPEED(1) PROC_STATUS(0)").output, "66 1\r\n");
 }
 
+TEST_F(RomTasksTest, AProgramTheFlashCannotKeepIsRefusedAndNotStarted)
+{
+    // A file where the state directory should be: nothing can be stored.
+    std::ofstream(dir, std::ios::binary) << "in the way";
+    auto c = start();
+    std::string messages;
+    EXPECT_EQ(c->downloadPackage(package({{"Rom.bas", "VR(0) = 1"}}), true, messages), 263);
+    EXPECT_EQ(c->lastError(), 263);
+    tick(*c, 2);
+    TaskContext task;
+    EXPECT_EQ(c->execute(task, "?VR(0) PROC_STATUS(0)").output, "0 0\r\n");
+    // RAM needs no flash.
+    EXPECT_EQ(c->downloadPackage(package({{"Ram.bas", "VR(0) = 2"}}), false, messages), 0);
+    tick(*c, 1);
+    EXPECT_EQ(c->execute(task, "?VR(0)").output, "2\r\n");
+}
+
 TEST_F(RomTasksTest, ADamagedRomPackageIsReportedAndNothingRuns)
 {
     std::filesystem::create_directories(dir);
