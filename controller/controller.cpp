@@ -250,12 +250,12 @@ void Controller::storeNewIpAddress()
     persist();
 }
 
-void Controller::persist()
+bool Controller::persist()
 {
     PersistentState state;
     state.ipAddress = m_storedIpAddress;
     state.flash = m_state.memory.flash;
-    m_store.save(state);
+    return m_store.save(state);
 }
 
 Outcome Controller::execute(TaskContext& task, std::string_view text)
@@ -345,8 +345,16 @@ int32_t Controller::flashWrite(uint16_t start, const std::vector<float>& values)
     auto& flash = m_state.memory.flash;
     if (static_cast<std::size_t>(start) + values.size() > flash.size())
         return static_cast<int32_t>(basic::ErrorCode::IndexRange);
-    std::copy(values.begin(), values.end(), flash.begin() + start);
-    persist();
+    const auto first = flash.begin() + start;
+    const std::vector<float> before(first, first + static_cast<std::ptrdiff_t>(values.size()));
+    std::copy(values.begin(), values.end(), first);
+    // The flash holds only what it kept: a failed write leaves the old values,
+    // as a restart would find them.
+    if (!persist()) {
+        std::copy(before.begin(), before.end(), flash.begin() + start);
+        m_lastError = flashWriteErrorCode;
+        return flashWriteErrorCode;
+    }
     return 0;
 }
 

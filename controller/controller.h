@@ -45,7 +45,8 @@ inline constexpr std::size_t maxCommandText = 256 * 1024;
 /// package is too large.
 inline constexpr int32_t compileErrorCode = 277;
 inline constexpr int32_t ramTooLargeCode = 210;
-/// A ROM package could not be written to the flash (the state directory).
+/// The flash (the state directory) could not keep a ROM package or the
+/// flash values.
 inline constexpr int32_t flashWriteErrorCode = 263;
 /// A servo period's work of a module (the motion engine), run by tick().
 using ServoHook = std::function<void(ControllerState&)>;
@@ -76,6 +77,8 @@ public:
     void serveAt(uint32_t address);
     uint32_t axisFeatures(int axis) const;
 
+    /// Writes flash values and keeps them in the state directory; 2003 for
+    /// a range past the flash, 263 (nothing changed) when they cannot be kept.
     int32_t flashWrite(uint16_t start, const std::vector<float>& values);
     std::vector<float> flashValues() const;
     int32_t modbusGetBits(uint16_t start, uint16_t count, std::vector<uint8_t>& out) const;
@@ -144,7 +147,9 @@ private:
     void afterCommands();
     /// Keeps the address an "IP_ADDRESS = ..." write set, once it asks to.
     void storeNewIpAddress();
-    void persist();
+    /// Writes the flash values and the stored address; false when they
+    /// cannot be kept.
+    bool persist();
 
     SteadyClock m_steadyClock;
     const Clock& m_clock;

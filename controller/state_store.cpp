@@ -56,6 +56,7 @@ bool StateStore::save(const PersistentState& state) const
         if (!out)
             return false;
         out << j.dump(1);
+        out.close();
         if (!out)
             return false;
     }

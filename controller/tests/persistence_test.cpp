@@ -60,6 +60,25 @@ TEST_F(PersistenceTest, AServedAddressIsReportedButNotStored)
     EXPECT_EQ(start()->ipAddressText(), "127.0.0.62");
 }
 
+TEST_F(PersistenceTest, FlashValuesTheStateDirectoryCannotKeepAreRefusedAndNotShown)
+{
+    // A file where the state directory should be: nothing can be stored.
+    std::ofstream(dir, std::ios::binary) << "in the way";
+    {
+        auto c = start();
+        EXPECT_EQ(c->flashWrite(3, {1.5f, 2.5f}), 263);
+        EXPECT_EQ(c->lastError(), 263);
+        // What the flash shows is what a restart would find.
+        EXPECT_EQ(c->flashValues()[3], 0.0f);
+        EXPECT_EQ(c->flashValues()[4], 0.0f);
+        std::filesystem::remove(dir);
+        EXPECT_EQ(c->flashWrite(4, {7.0f}), 0);
+    }
+    auto c = start();
+    EXPECT_EQ(c->flashValues()[3], 0.0f);
+    EXPECT_EQ(c->flashValues()[4], 7.0f);
+}
+
 TEST_F(PersistenceTest, FreshOrDamagedStateIsFactoryNew)
 {
     std::filesystem::create_directories(dir);
