@@ -72,8 +72,12 @@ inline constexpr unsigned ModeArg = 8;    // "NAME(mode) AXIS(n)": the argument 
     X(MOVE_CURMARK, -1, ParamFlag::ReadOnly | ParamFlag::Integer)                                  \
     X(MARK, 0, ParamFlag::ReadOnly | ParamFlag::Integer)                                           \
     X(MARKB, 0, ParamFlag::ReadOnly | ParamFlag::Integer)                                          \
+    X(MARKC, 0, ParamFlag::ReadOnly | ParamFlag::Integer)                                          \
+    X(MARKD, 0, ParamFlag::ReadOnly | ParamFlag::Integer)                                          \
     X(REG_POS, 0, ParamFlag::ReadOnly)                                                             \
     X(REG_POSB, 0, ParamFlag::ReadOnly)                                                            \
+    X(REG_POSC, 0, ParamFlag::ReadOnly)                                                            \
+    X(REG_POSD, 0, ParamFlag::ReadOnly)                                                            \
     X(ENCODER, 0, ParamFlag::ReadOnly | ParamFlag::Integer)                                        \
     X(FE, 0, ParamFlag::ReadOnly)
 

@@ -3,7 +3,9 @@
 #include "controller/motion/axis_parameters.h"
 #include "controller/motion/motion_command_table.h"
 
+#include <array>
 #include <chrono>
+#include <utility>
 
 namespace korvan::controller {
 
@@ -22,6 +24,15 @@ basic::ErrorCode toErrorCode(motion::MotionResult r)
 {
     return toHostResult(r).code;
 }
+
+// The engine's sensor and input of each registration input R0 to R3.
+using Wire = std::pair<motion::PositionWindow motion::AxisSwitches::*, int motion::AxisSwitches::*>;
+constexpr std::array<Wire, registrationInputs> kRegistrationWires{{
+    {&motion::AxisSwitches::r0, &motion::AxisSwitches::r0Input},
+    {&motion::AxisSwitches::r1, &motion::AxisSwitches::r1Input},
+    {&motion::AxisSwitches::r2, &motion::AxisSwitches::r2Input},
+    {&motion::AxisSwitches::r3, &motion::AxisSwitches::r3Input},
+}};
 
 } // namespace
 
@@ -99,10 +110,15 @@ void MotionLink::wireSwitches(const Profile& profile)
         w.revLimit = {sw.reverseLimit >= 0, -kEndOfTravel, sw.reverseLimitAt, 0};
         w.alarmInput = sw.alarm;
         w.zPulse = {sw.zPulseEvery > 0, 0, sw.zPulseWidth, sw.zPulseEvery};
-        w.r0Input = sw.registration;
-        w.r0 = {sw.registration >= 0, sw.registrationLow, sw.registrationHigh, 0};
-        for (const int input :
-             {sw.origin, sw.forwardLimit, sw.reverseLimit, sw.alarm, sw.registration})
+        for (std::size_t r = 0; r < registrationInputs; ++r) {
+            const RegistrationInput& in = sw.registration[r];
+            const auto [window, input] = kRegistrationWires[r];
+            w.*window = {in.input >= 0, in.low, in.high, 0};
+            w.*input = in.input;
+            if (in.input >= 0)
+                m_sensorInputs.push_back(in.input);
+        }
+        for (const int input : {sw.origin, sw.forwardLimit, sw.reverseLimit, sw.alarm})
             if (input >= 0)
                 m_sensorInputs.push_back(input);
     }

@@ -225,9 +225,18 @@ Profile parseProfile(std::string_view text, const std::string& baseDir)
                 takeInput(s, "forwardLimit", sw.forwardLimit);
                 takeInput(s, "reverseLimit", sw.reverseLimit);
                 takeInput(s, "alarm", sw.alarm);
-                takeInput(s, "registration", sw.registration);
+                // R0 keeps the plain key; R1 to R3 are numbered.
+                static constexpr std::array<std::array<const char*, 2>, registrationInputs>
+                    registrationKeys{{{"registration", "registrationWindow"},
+                                      {"registration1", "registration1Window"},
+                                      {"registration2", "registration2Window"},
+                                      {"registration3", "registration3Window"}}};
+                for (std::size_t r = 0; r < registrationInputs; ++r) {
+                    RegistrationInput& in = sw.registration[r];
+                    takeInput(s, registrationKeys[r][0], in.input);
+                    takeWindow(s, registrationKeys[r][1], in.low, in.high);
+                }
                 takeWindow(s, "originWindow", sw.originLow, sw.originHigh);
-                takeWindow(s, "registrationWindow", sw.registrationLow, sw.registrationHigh);
                 take(s, "forwardLimitAt", sw.forwardLimitAt);
                 take(s, "reverseLimitAt", sw.reverseLimitAt);
                 take(s, "zPulseEvery", sw.zPulseEvery);

@@ -3,6 +3,7 @@
 // profile (resources/sim/*.json); every key is optional.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -52,6 +53,19 @@ struct BusSlot
     std::vector<BusNode> nodes;
 };
 
+/// Registration inputs an axis may have: R0 and R1 latch into MARK and
+/// MARKB, R2 into MARKC and R3 into MARKD.
+inline constexpr std::size_t registrationInputs = 4;
+
+// A registration input: the input it is wired to (-1 = none) and where it is
+// on, in axis units of the machine frame.
+struct RegistrationInput
+{
+    int input = -1;
+    double low = 0;
+    double high = 0;
+};
+
 // Inputs wired to the switches of one axis (-1 = not wired) and where the
 // switches sit, in axis units of the machine frame (before any DEFPOS).
 struct AxisSwitches
@@ -61,15 +75,16 @@ struct AxisSwitches
     int forwardLimit = -1;
     int reverseLimit = -1;
     int alarm = -1;
-    int registration = -1;
     double originLow = -0.5;       // origin switch on from here ...
     double originHigh = 0.5;       // ... to here
     double forwardLimitAt = 1000;  // forward limit on from here onwards
     double reverseLimitAt = -1000; // reverse limit on from here backwards
     double zPulseEvery = 0;        // encoder index every N units, 0 = none
     double zPulseWidth = 0.05;     // index on from each multiple of N for this long
-    double registrationLow = 50;   // registration input on from here ...
-    double registrationHigh = 51;  // ... to here
+    // R0 to R3; each is on over one unit, from 50, 60, 70 and 80 unless the
+    // profile says otherwise.
+    std::array<RegistrationInput, registrationInputs> registration{
+        {{-1, 50, 51}, {-1, 60, 61}, {-1, 70, 71}, {-1, 80, 81}}};
 };
 
 // The signal an analogue input follows, in raw converter counts.

@@ -58,11 +58,15 @@ MotionResult readOnly(MotionEngine&, int, double)
     X("LOADED", s.loaded)                                                                          \
     X("MARK", s.mark)                                                                              \
     X("MARKB", s.markB)                                                                            \
+    X("MARKC", s.markC)                                                                            \
+    X("MARKD", s.markD)                                                                            \
     X("MOVE_CURMARK", s.moveCurmark)                                                               \
     X("MSPEED", s.mspeed)                                                                          \
     X("MTYPE", s.mtype)                                                                            \
     X("REG_POS", s.regPos)                                                                         \
     X("REG_POSB", s.regPosB)                                                                       \
+    X("REG_POSC", s.regPosC)                                                                       \
+    X("REG_POSD", s.regPosD)                                                                       \
     X("VECTOR_BUFFERED", s.vectorBuffered)                                                         \
     X("VP_SPEED", s.vpSpeed)                                                                       \
     X("FE", s.dpos - s.mpos)

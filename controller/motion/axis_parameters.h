@@ -57,6 +57,8 @@ struct AxisStatus
     double vectorBuffered = 0;    // VECTOR_BUFFERED path length still buffered
     double regPos = 0;            // REG_POS
     double regPosB = 0;           // REG_POSB
+    double regPosC = 0;           // REG_POSC
+    double regPosD = 0;           // REG_POSD
     std::int64_t encoder = 0;     // ENCODER counts
     int idle = -1;                // IDLE: -1 idle, 0 moving
     int mtype = 0;                // MTYPE of the move in progress
@@ -65,6 +67,8 @@ struct AxisStatus
     std::uint32_t stopReason = 0; // AXIS_STOPREASON
     int mark = 0;                 // MARK: -1 triggered
     int markB = 0;                // MARKB: -1 triggered
+    int markC = 0;                // MARKC: -1 triggered
+    int markD = 0;                // MARKD: -1 triggered
     int moveCurmark = -1;         // MOVE_CURMARK of the executing move
     int enabled = 1;              // AXIS_ENABLE
 };

@@ -513,20 +513,6 @@ MotionResult MotionEngine::setMpos(int axis, double position)
     return MotionResult::Ok;
 }
 
-MotionResult MotionEngine::regist(int axis, int mode)
-{
-    if (!validAxis(axis))
-        return MotionResult::BadAxis;
-    if (mode < 1 || mode > 13 || mode == 5)
-        return MotionResult::BadArgument;
-    Axis& a = m_axes[axis];
-    a.regist.mode = mode;
-    a.regist.armed = true;
-    a.status.mark = 0;
-    a.status.markB = 0;
-    return MotionResult::Ok;
-}
-
 MotionResult MotionEngine::pswitch(int number, int enable, int axis, int output, int state,
                                    double pos1, double pos2)
 {

@@ -101,6 +101,10 @@ void MotionEngine::publishSensors(int axis)
         drive(w.r0Input, w.r0.contains(phys));
     if (w.r1.present)
         drive(w.r1Input, w.r1.contains(phys));
+    if (w.r2.present)
+        drive(w.r2Input, w.r2.contains(phys));
+    if (w.r3.present)
+        drive(w.r3Input, w.r3.contains(phys));
     drive(w.alarmInput, w.driveAlarm);
 }
 
@@ -545,9 +549,8 @@ void MotionEngine::tick()
         publishSensors(i);
     }
     for (int i = 0; i < n; ++i) {
-        const AxisSignals before = m_axes[i].signals;
         updateSignals(i);
-        updateRegistration(i, before);
+        updateRegistration(i);
         updateStatus(i);
     }
     updateComparators();
@@ -634,86 +637,8 @@ void MotionEngine::updateSignals(int axis)
     s.z = w.zPulse.contains(phys);
     s.r0 = w.r0.contains(phys);
     s.r1 = w.r1.contains(phys);
-}
-
-bool MotionEngine::edge(const PositionWindow& w, double p0, double p1, bool rising,
-                        double& at) const
-{
-    // The first window boundary crossed from p0 towards p1 where the sensor turns on
-    // (rising) or off. Boundaries are searched rather than states compared, so a pulse
-    // narrower than one tick's travel is still seen. The window is closed: moving
-    // forward it turns on at low and off just past high.
-    if (!w.present || p0 == p1)
-        return false;
-    const bool forward = p1 > p0;
-    const double base = rising == forward ? w.low : w.high;
-    // Rising edges lie in (p0, p1] forwards and [p1, p0) backwards; falling edges the
-    // other way round.
-    const bool closedAtStart = rising != forward;
-    double b = base;
-    if (w.period > 0) {
-        const double k =
-            forward ? std::ceil((p0 - base) / w.period) : std::floor((p0 - base) / w.period);
-        b = base + k * w.period;
-        const bool pastStart = forward ? b > p0 : b < p0;
-        if (!pastStart && !(closedAtStart && b == p0))
-            b += forward ? w.period : -w.period;
-    }
-    const bool afterStart =
-        forward ? (b > p0 || (closedAtStart && b == p0)) : (b < p0 || (closedAtStart && b == p0));
-    const bool beforeEnd =
-        forward ? (b < p1 || (!closedAtStart && b == p1)) : (b > p1 || (!closedAtStart && b == p1));
-    if (!afterStart || !beforeEnd)
-        return false;
-    at = b;
-    return true;
-}
-
-void MotionEngine::updateRegistration(int axis, const AxisSignals& before)
-{
-    Axis& a = m_axes[axis];
-    if (!a.regist.armed)
-        return;
-    const double p0 = a.prevMpos + a.physicalOffset;
-    const double p1 = a.status.mpos + a.physicalOffset;
-    auto latch = [&](const PositionWindow& w, bool rising, double& out, int& mark) {
-        double at = 0;
-        if (mark == -1 || !edge(w, p0, p1, rising, at))
-            return;
-        out = at - a.physicalOffset;
-        mark = -1;
-    };
-    const int m = a.regist.mode;
-    AxisStatus& st = a.status;
-    switch (m) {
-    case 1:
-        latch(a.switches.zPulse, true, st.regPos, st.mark);
-        break;
-    case 2:
-        latch(a.switches.zPulse, false, st.regPos, st.mark);
-        break;
-    case 3:
-        latch(a.switches.r0, true, st.regPos, st.mark);
-        break;
-    case 4:
-        latch(a.switches.r0, false, st.regPos, st.mark);
-        break;
-    default:
-        if (m >= 6 && m <= 9) {
-            // The Z latch takes the first index pulse after R0.
-            const bool r0Before = st.mark == -1;
-            latch(a.switches.r0, m == 6 || m == 7, st.regPos, st.mark);
-            if (r0Before)
-                latch(a.switches.zPulse, m == 6 || m == 8, st.regPosB, st.markB);
-        } else if (m >= 10 && m <= 13) {
-            latch(a.switches.r0, m == 10 || m == 11, st.regPos, st.mark);
-            latch(a.switches.r1, m == 10 || m == 12, st.regPosB, st.markB);
-        }
-        break;
-    }
-    const bool complete = m <= 4 ? st.mark == -1 : (st.mark == -1 && st.markB == -1);
-    if (complete)
-        a.regist.armed = false;
+    s.r2 = w.r2.contains(phys);
+    s.r3 = w.r3.contains(phys);
 }
 
 void MotionEngine::updateComparators()

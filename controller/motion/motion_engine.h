@@ -17,7 +17,8 @@
 //   MOVE_PAUSE / MOVE_RESUME  hold and resume the path of the group;
 //   MOVECIRC, MOVECIRC2, MSPHERICAL  arcs (see PathGeometry), MERGE blends moves;
 //   DATUM(0) clears alarms, DATUM(11..19) and DATUM(21, method) home (homing.h);
-//   REGIST(1..13) arms the latch, PSWITCH drives an output inside a position range,
+//   REGIST(1..13) arms the MARK/MARKB latch and REGIST(14..21) the MARKC/MARKD one
+//   (registration.cpp), PSWITCH drives an output inside a position range,
 //   CONNECT(ratio, master) follows the master's demand position until CANCEL;
 //   CAM, CAMBOX, MOVELINK and CONNPATH link an axis to a TABLE profile, a master's
 //   movement or a master's path (linked_motion.cpp); MECLIPSE moves along an ellipse;
@@ -90,14 +91,18 @@ struct AxisSwitches
     PositionWindow fwdLimit;
     PositionWindow revLimit;
     PositionWindow zPulse; // encoder index, latched by REGIST and homing
-    PositionWindow r0;     // registration input R0
-    PositionWindow r1;     // registration input R1
+    PositionWindow r0;     // registration input R0 (MARK, and MARKB with R1)
+    PositionWindow r1;     // registration input R1 (MARKB)
+    PositionWindow r2;     // registration input R2 (MARKC)
+    PositionWindow r3;     // registration input R3 (MARKD)
     int originInput = -1;
     int fwdInput = -1;
     int revInput = -1;
     int alarmInput = -1; // the drive's alarm output, level driveAlarm
     int r0Input = -1;
     int r1Input = -1;
+    int r2Input = -1;
+    int r3Input = -1;
     bool driveAlarm = false;
 };
 
@@ -111,6 +116,8 @@ struct AxisSignals
     bool z = false;
     bool r0 = false;
     bool r1 = false;
+    bool r2 = false;
+    bool r3 = false;
 };
 
 // The switch a homing run looks for.
@@ -275,10 +282,18 @@ struct HomingState
     double velocity = 0;     // signed, units/s
 };
 
-struct RegistState
+// One latch unit: the REGIST mode it was armed with, until its channels have latched.
+struct LatchUnit
 {
     int mode = 0;
     bool armed = false;
+};
+
+// REGIST 1-13 arm the first unit (MARK, MARKB), 14-21 the second (MARKC, MARKD).
+struct RegistState
+{
+    LatchUnit first;
+    LatchUnit second;
 };
 
 struct Comparator
@@ -469,7 +484,7 @@ private:
     void updateFeedback(int axis);
     void updateSignals(int axis);
     void checkLimits(int axis);
-    void updateRegistration(int axis, const AxisSignals& before);
+    void updateRegistration(int axis);
     void updateComparators();
     void updatePulses();
     void fireOutput(const BufferEntry& e);

@@ -293,6 +293,34 @@ TEST_F(DefaultProfileMotion, WiredLimitStopsTheJogOnceNamed)
     EXPECT_EQ(code("VMOVE(1) AXIS(2)"), 2304);
 }
 
+// The profile wires R0 to R3 of axis 3 to inputs 13 to 16: REGIST 1-13 latch
+// R0 and R1 into MARK and MARKB, REGIST 14-21 latch R2 and R3 into MARKC and
+// MARKD, and the two latch units run side by side.
+TEST_F(DefaultProfileMotion, FurtherRegistrationInputsLatchIntoMarkCAndMarkD)
+{
+    EXPECT_EQ(ok("?*MARKC"), "0 0 0 0 0 0 0 0\r\n");
+    EXPECT_EQ(ok("?*REG_POSD(2,2)"), "0 0\r\n");
+    ok("SPEED(3)=500\r\nACCEL(3)=100000\r\nDECEL(3)=100000");
+    ok("REGIST(10) AXIS(3)\r\nREGIST(18) AXIS(3)\r\nMOVEABS(60.5) AXIS(3)");
+    ASSERT_TRUE(runUntilIdle(3, 2000));
+    EXPECT_EQ(ok("?IN(13) IN(14) IN(15) IN(16)"), "0 0 1 0\r\n");
+    EXPECT_EQ(ok("?MARK(3) REG_POS(3) MARKB(3) REG_POSB(3)"), "-1 50 -1 55\r\n");
+    EXPECT_EQ(ok("?MARKC(3) REG_POSC(3) MARKD(3)"), "-1 60 0\r\n");
+    ok("MOVEABS(70) AXIS(3)");
+    ASSERT_TRUE(runUntilIdle(3, 2000));
+    EXPECT_EQ(ok("?MARKD(3) REG_POSD(3) IN(15)"), "-1 65 0\r\n");
+    EXPECT_EQ(ok("?*MARKD(3,1) *REG_POSC(3,1)"), "-1 60\r\n");
+    // Rising edges on the way back are the sensors' upper ends; the first unit,
+    // not armed again, keeps its positions.
+    ok("REGIST(18) AXIS(3)");
+    EXPECT_EQ(ok("?MARKC(3) MARKD(3) MARK(3)"), "0 0 -1\r\n");
+    ok("MOVEABS(0) AXIS(3)");
+    ASSERT_TRUE(runUntilIdle(3, 2000));
+    EXPECT_EQ(ok("?REG_POSC(3) REG_POSD(3) REG_POS(3) REG_POSB(3)"), "61 66 50 55\r\n");
+    EXPECT_EQ(code("REGIST(22) AXIS(3)"), 2004);
+    EXPECT_EQ(code("MARKC(3)=0"), 2005);
+}
+
 // The profile wires axis 3's drive alarm output to input 12: the drive
 // drives that wire, and an inverted (normally closed) contact reads as an
 // alarm that stops the axis.

@@ -60,6 +60,82 @@ TEST(Registration, LatchesTheEdgePositionOfEachMode)
     }
 }
 
+TEST(Registration, TheSecondUnitLatchesR2IntoMarkCAndR3IntoMarkD)
+{
+    struct Case
+    {
+        int mode;
+        double regPosC; // -1e9: MARKC stays untriggered
+        double regPosD; // -1e9: MARKD stays untriggered
+    };
+    // R2 on at 40..41, R3 on at 35..36; move 0.5 → 45.
+    const Case cases[] = {
+        {14, 40, -1e9}, {15, 41, -1e9}, {16, -1e9, 35}, {17, -1e9, 36},
+        {18, 40, 35},   {19, 40, 36},   {20, 41, 35},   {21, 41, 36},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
+        MotionEngine e(1);
+        e.parameters(0).atype = 4;
+        AxisSwitches& s = e.switches(0);
+        s.r0 = {true, 20, 21, 0};
+        s.r1 = {true, 30, 31, 0};
+        s.r2 = {true, 40, 41, 0};
+        s.r3 = {true, 35, 36, 0};
+        s.zPulse = {true, 0, 0.1, 8};
+        moveTo(e, 0, 0.5);
+        ASSERT_EQ(e.regist(0, c.mode), MotionResult::Ok);
+        moveTo(e, 0, 45);
+        EXPECT_EQ(e.status(0).markC, c.regPosC > -1e8 ? -1 : 0);
+        EXPECT_EQ(e.status(0).markD, c.regPosD > -1e8 ? -1 : 0);
+        if (c.regPosC > -1e8) {
+            EXPECT_NEAR(e.status(0).regPosC, c.regPosC, 1e-9);
+        }
+        if (c.regPosD > -1e8) {
+            EXPECT_NEAR(e.status(0).regPosD, c.regPosD, 1e-9);
+        }
+        // The first unit was never armed: R0, R1 and Z leave MARK and MARKB alone.
+        EXPECT_EQ(e.status(0).mark, 0);
+        EXPECT_EQ(e.status(0).markB, 0);
+        // Latched once: the way back leaves the positions until re-armed.
+        moveTo(e, 0, 0.5);
+        if (c.regPosC > -1e8) {
+            EXPECT_NEAR(e.status(0).regPosC, c.regPosC, 1e-9);
+        }
+        if (c.regPosD > -1e8) {
+            EXPECT_NEAR(e.status(0).regPosD, c.regPosD, 1e-9);
+        }
+    }
+}
+
+TEST(Registration, TheTwoUnitsArmAndLatchIndependently)
+{
+    MotionEngine e(1);
+    AxisSwitches& s = e.switches(0);
+    s.r0 = {true, 20, 21, 0};
+    s.r2 = {true, 30, 31, 0};
+    ASSERT_EQ(e.regist(0, 3), MotionResult::Ok);
+    moveTo(e, 0, 25);
+    EXPECT_EQ(e.status(0).mark, -1);
+    // Arming the second unit keeps what the first latched, and the other way round.
+    ASSERT_EQ(e.regist(0, 14), MotionResult::Ok);
+    EXPECT_EQ(e.status(0).mark, -1);
+    EXPECT_NEAR(e.status(0).regPos, 20, 1e-9);
+    // R0 rising again: on the way back the sensor turns on at its upper end.
+    ASSERT_EQ(e.regist(0, 3), MotionResult::Ok);
+    EXPECT_EQ(e.status(0).markC, 0);
+    moveTo(e, 0, 35);
+    EXPECT_EQ(e.status(0).markC, -1);
+    EXPECT_NEAR(e.status(0).regPosC, 30, 1e-9);
+    EXPECT_EQ(e.status(0).mark, 0);
+    moveTo(e, 0, 0);
+    EXPECT_EQ(e.status(0).mark, -1);
+    EXPECT_NEAR(e.status(0).regPos, 21, 1e-9);
+    EXPECT_NEAR(e.status(0).regPosC, 30, 1e-9);
+    for (const int refused : {0, 5, 22, -1})
+        EXPECT_EQ(e.regist(0, refused), MotionResult::BadArgument) << refused;
+}
+
 TEST(Registration, ReportsPositionsInTheUserFrame)
 {
     MotionEngine e(1);
