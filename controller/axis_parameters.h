@@ -55,6 +55,7 @@ inline constexpr unsigned ModeArg = 8;    // "NAME(mode) AXIS(n)": the argument 
     X(FE_LIMIT, 1000, 0)                                                                           \
     X(AXIS_STOPREASON, 0, ParamFlag::Integer)                                                      \
     X(AXIS_ENABLE, 1, ParamFlag::Integer)                                                          \
+    X(SERVO, 1, ParamFlag::Integer)                                                                \
     X(MOVE_MARK, 0, ParamFlag::Integer)                                                            \
     X(DPOS, 0, 0)                                                                                  \
     X(MPOS, 0, 0)                                                                                  \
@@ -79,6 +80,7 @@ inline constexpr unsigned ModeArg = 8;    // "NAME(mode) AXIS(n)": the argument 
     X(REG_POSC, 0, ParamFlag::ReadOnly)                                                            \
     X(REG_POSD, 0, ParamFlag::ReadOnly)                                                            \
     X(ENCODER, 0, ParamFlag::ReadOnly | ParamFlag::Integer)                                        \
+    X(DAC_OUT, 0, ParamFlag::ReadOnly | ParamFlag::Integer)                                        \
     X(FE, 0, ParamFlag::ReadOnly)
 
 enum class AxisParam

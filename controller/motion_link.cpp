@@ -40,7 +40,7 @@ MotionLink::MotionLink(Controller& controller)
     : m_controller(controller),
       m_engine(controller.profile().virtualAxes, controller.profile().servoPeriodMs / 1000, this)
 {
-    wireSwitches(controller.profile());
+    applyProfile(controller.profile());
     m_controller.withState([this](ControllerState& state) {
         m_state = &state;
         // The engine starts from the values the controller holds.
@@ -75,7 +75,7 @@ MotionLink::MotionLink(Controller& controller)
         // The engine's values are the controller's too: a reboot stops every
         // move and brings them back to the factory values with the rest.
         m_engine = motion::MotionEngine(m_engine.axisCount(), m_engine.period(), this);
-        wireSwitches(state.profile);
+        applyProfile(state.profile);
         loadParameters(
             [&state](AxisParam id, int axis) { return state.parameters.factory(id, axis); });
     });
@@ -93,8 +93,10 @@ void MotionLink::loadParameters(const std::function<double(AxisParam, int)>& val
     }
 }
 
-void MotionLink::wireSwitches(const Profile& profile)
+void MotionLink::applyProfile(const Profile& profile)
 {
+    for (int axis = 0; axis < m_engine.axisCount(); ++axis)
+        m_engine.parameters(axis).dacFullScaleSpeed = profile.dacFullScaleSpeed;
     // The profile gives positions in the machine frame; limits reach to the end of travel.
     constexpr double kEndOfTravel = 1e12;
     m_sensorInputs.clear();

@@ -38,8 +38,8 @@ private:
     void registerMotionCommands(CommandRegistry& registry);
     // Sets every engine value the controller names to valueOf(parameter, axis).
     void loadParameters(const std::function<double(AxisParam, int)>& valueOf);
-    // Gives the engine the switches of the profile.
-    void wireSwitches(const Profile& profile);
+    // Gives the engine the switches and the analogue output scale of the profile.
+    void applyProfile(const Profile& profile);
     // Puts the sensor levels of the last tick on their input wires.
     void publishSensorInputs(ControllerState& state);
     bool inputInverted(int input) const override;

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -95,6 +96,9 @@ Profile parseProfile(std::string_view text, const std::string& baseDir)
             takeCount(a, "real", p.realAxes, 0, 255);
             take(a, "features", p.axisFeatures);
             take(a, "types", p.axisTypes);
+            take(a, "dacFullScaleSpeed", p.dacFullScaleSpeed);
+            if (!(p.dacFullScaleSpeed > 0) || !std::isfinite(p.dacFullScaleSpeed))
+                throw ProfileError("\"dacFullScaleSpeed\" must be a positive speed");
         }
         if (p.realAxes > p.virtualAxes)
             throw ProfileError("profile has more real axes than axes");

@@ -141,6 +141,9 @@ struct Profile
     std::string ipAddress = "127.0.0.11";
     std::vector<uint32_t> axisFeatures; // per axis; missing axes have none
     std::vector<int> axisTypes;         // factory ATYPE per axis; missing = 0
+    /// Counts per second that an encoder axis's full analogue output
+    /// (DAC_OUT 32767, 10 V) commands.
+    double dacFullScaleSpeed = 100000;
     std::vector<ExpansionModule> modules;
     std::vector<BusSlot> slots;
     /// The bus program the controller's factory ROM holds ("busProgram": a

@@ -51,6 +51,7 @@ MotionResult readOnly(MotionEngine&, int, double)
 // Read-only status values: name, expression on AxisStatus s.
 #define KORVAN_STATUS_FIELDS(X)                                                                    \
     X("AXISSTATUS", s.axisStatus)                                                                  \
+    X("DAC_OUT", s.dacOut)                                                                         \
     X("ENCODER", static_cast<double>(s.encoder))                                                   \
     X("ENDMOVE", s.endmove)                                                                        \
     X("ENDMOVE_BUFFER", s.endmoveBuffer)                                                           \
@@ -117,6 +118,10 @@ constexpr ParameterBinding kCommandEntries[] = {
          int i = 0;
          return toInt(v, i) ? e.setStopReason(a, static_cast<std::uint32_t>(i))
                             : MotionResult::BadArgument;
+     }},
+    {"SERVO", [](const MotionEngine& e, int a) { return double(e.parameters(a).servo); },
+     [](MotionEngine& e, int a, double v) {
+         return std::isfinite(v) ? e.setServo(a, v != 0) : MotionResult::BadArgument;
      }},
     {"DPOS", [](const MotionEngine& e, int a) { return e.status(a).dpos; },
      [](MotionEngine& e, int a, double v) {

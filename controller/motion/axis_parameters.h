@@ -41,8 +41,12 @@ struct AxisParameters
     int invertStep = 0;          // INVERT_STEP pulse mode (stored)
     int axisAddress = -1;        // AXIS_ADDRESS of module axes
     int moveMark = 0;            // MOVE_MARK given to the next buffered move
+    int servo = 1;               // SERVO: 0 opens the position loop
     double servoLagSeconds = 0.002; // time constant of the feedback lag
-    double feLimit = 1000;          // FE_LIMIT following error limit
+    // Speed, in counts (units x UNITS) per second, that the full analogue output
+    // (DAC_OUT kDacFullScale, 10 V) commands.
+    double dacFullScaleSpeed = 100000;
+    double feLimit = 1000; // FE_LIMIT following error limit
 };
 
 // Read-back state of one axis.
@@ -71,7 +75,11 @@ struct AxisStatus
     int markD = 0;                // MARKD: -1 triggered
     int moveCurmark = -1;         // MOVE_CURMARK of the executing move
     int enabled = 1;              // AXIS_ENABLE
+    int dacOut = 0;               // DAC_OUT: analogue speed command, ±kDacFullScale
 };
+
+// DAC_OUT of the full analogue output (10 V); the output is 16 bits, signed.
+inline constexpr int kDacFullScale = 32767;
 
 class MotionEngine;
 

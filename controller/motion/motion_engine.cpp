@@ -9,14 +9,8 @@
 namespace korvan::motion {
 
 namespace {
-constexpr double kFeedbackSnap = 1e-9;
 // Highest pulse output rate of an axis, pulses per second.
 constexpr double kMaxPulseRate = 10e6;
-
-bool hasEncoderFeedback(int atype)
-{
-    return atype == 3 || atype == 4 || (atype >= 65 && atype <= 67);
-}
 
 double cornerAngle(const AxisVector& a, const AxisVector& b, int n)
 {
@@ -605,20 +599,6 @@ void MotionEngine::checkLimits(int axis)
     } else if (leadAxis.activity.active && !leadAxis.activity.stopping) {
         dropBuffered(lead, false);
         beginStop(lead, fastDecelOf(lead));
-    }
-}
-
-void MotionEngine::updateFeedback(int axis)
-{
-    Axis& a = m_axes[axis];
-    AxisStatus& st = a.status;
-    if (hasEncoderFeedback(a.params.atype) && a.params.servoLagSeconds > 0) {
-        const double k = 1 - std::exp(-m_period / a.params.servoLagSeconds);
-        st.mpos += (st.dpos - st.mpos) * k;
-        if (std::abs(st.dpos - st.mpos) < kFeedbackSnap)
-            st.mpos = st.dpos;
-    } else {
-        st.mpos = st.dpos;
     }
 }
 

@@ -403,6 +403,9 @@ public:
                          double pos2);
     MotionResult connect(int axis, double ratio, int master);
     MotionResult setAxisEnable(int axis, bool enable);
+    // SERVO: false opens the position loop of an axis with encoder feedback (the
+    // measured position stops following the demand); true closes it again.
+    MotionResult setServo(int axis, bool closed);
     MotionResult driveClear(int axis);
     MotionResult setStopReason(int axis, std::uint32_t value);
 
@@ -481,6 +484,7 @@ private:
     double fastDecelOf(int axis) const;
     void beginStop(int lead, double rate);
     void dropBuffered(int axis, bool includeActive);
+    // The position loop (servo_loop.cpp): MPOS follows DPOS, DAC_OUT.
     void updateFeedback(int axis);
     void updateSignals(int axis);
     void checkLimits(int axis);

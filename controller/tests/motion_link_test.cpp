@@ -107,6 +107,53 @@ TEST_F(MotionLinkTest, ServoPeriodOfTheUsualProfileIsOneMillisecond)
     EXPECT_EQ(ok("?SERVO_PERIOD"), "1000\r\n");
 }
 
+Profile analogueProfile()
+{
+    Profile p = testProfile();
+    p.axisTypes = {3, 1, 65, 65};
+    p.dacFullScaleSpeed = 5000;
+    return p;
+}
+
+// Axis 0 is an encoder axis with an analogue speed command scaled by the
+// profile: 50 units/s at UNITS 10 are 500 counts/s, a tenth of full scale.
+class AnalogueServo : public ControllerTest
+{
+protected:
+    AnalogueServo() : ControllerTest(analogueProfile()) {}
+    MotionLink link{*controller};
+};
+
+TEST_F(AnalogueServo, ServoSwitchAndDacOutThroughTheirTexts)
+{
+    EXPECT_EQ(ok("?*SERVO"), "1 1 1 1 1 1 1 1\r\n");
+    ok("UNITS(0)=10\r\nSPEED(0)=50\r\nACCEL(0)=1000000\r\nVMOVE(-1) AXIS(0)");
+    for (int t = 0; t < 200; ++t)
+        link.tick();
+    EXPECT_EQ(ok("?DAC_OUT(0)"), "-3277\r\n");
+    EXPECT_EQ(ok("?*DAC_OUT(0,3)"), "-3277 0 0\r\n");
+    EXPECT_EQ(code("DAC_OUT(0)=5"), 2005);
+    // SERVO=OFF: the feedback stands while the jog goes on.
+    ok("SERVO(0)=0");
+    link.tick();
+    const std::string stood = ok("?MPOS(0)");
+    const double error = std::stod(ok("?FE(0)"));
+    for (int t = 0; t < 10; ++t)
+        link.tick();
+    EXPECT_EQ(ok("?MPOS(0)"), stood);
+    EXPECT_EQ(ok("?SERVO(0) DAC_OUT(0) MSPEED(0)"), "0 0 0\r\n");
+    EXPECT_NEAR(std::stod(ok("?FE(0)")) - error, -0.5, 2e-6); // 10 ticks at -50 units/s
+    // Any true value closes it; a reboot closes it too.
+    ok("SERVO AXIS(0) = -1\r\nSERVO(5)=0");
+    EXPECT_EQ(ok("?SERVO(0) SERVO(5)"), "1 0\r\n");
+    EXPECT_EQ(code("SERVO(8)=0"), 2003);
+    ASSERT_EQ(controller->execute(task, "reboot").code, 0);
+    clock.advance(rebootSeconds + 0.5);
+    link.tick();
+    TaskContext fresh;
+    EXPECT_EQ(controller->execute(fresh, "?SERVO(5) DAC_OUT(0)").output, "1 0\r\n");
+}
+
 TEST_F(MotionLinkTest, LinkedAndEllipticMovesThroughTheirTexts)
 {
     MotionLink link(*controller);
