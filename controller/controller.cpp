@@ -4,6 +4,7 @@
 #include "controller/basic/parser.h"
 #include "controller/bus/axis_link.h"
 #include "controller/bus/bus_commands.h"
+#include "controller/bus/drive_torque.h"
 #include "controller/bus/drive_values.h"
 #include "controller/command_host.h"
 #include "controller/modbus_map.h"
@@ -165,6 +166,8 @@ void Controller::tick()
     std::lock_guard lock(m_mutex);
     for (auto& [id, hook] : m_servoHooks)
         hook(m_state);
+    // The drives take the demand the motion update left.
+    updateDriveTorques(m_state, m_state.profile.servoPeriodMs / 1000);
     // Scope samples see this tick's servo update, as a real controller
     // records after it; programs run after both.
     sampleScope(m_state);

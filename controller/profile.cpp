@@ -204,6 +204,16 @@ Profile parseProfile(std::string_view text, const std::string& baseDir)
                         takeCount(n, "outputs", node.outputs, 0, 256);
                         takeCount(n, "analogInputs", node.analogInputs, 0, 64);
                         takeCount(n, "analogOutputs", node.analogOutputs, 0, 64);
+                        take(n, "countsPerRev", node.countsPerRev);
+                        take(n, "inertia", node.inertia);
+                        take(n, "ratedTorque", node.ratedTorque);
+                        take(n, "friction", node.friction);
+                        if (!(node.countsPerRev > 0) || !(node.ratedTorque > 0) ||
+                            !(node.inertia >= 0) || !(node.friction >= 0) ||
+                            !std::isfinite(node.countsPerRev) || !std::isfinite(node.inertia) ||
+                            !std::isfinite(node.ratedTorque) || !std::isfinite(node.friction))
+                            throw ProfileError("a drive needs countsPerRev and ratedTorque above "
+                                               "0, inertia and friction of 0 or more");
                         slot.nodes.push_back(node);
                     }
                 }

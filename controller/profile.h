@@ -39,6 +39,13 @@ struct BusNode
     int outputs = 0;
     int analogInputs = 0;
     int analogOutputs = 0;
+    // What each axis of a drive moves, for the torque it reports (DRIVE_TORQUE,
+    // object 6077): inertia times the commanded acceleration plus friction
+    // against the motion, in per mille of the rated torque.
+    double countsPerRev = 10000; // encoder counts per motor revolution
+    double inertia = 0.0002;     // kg·m², motor and load as the motor sees them
+    double ratedTorque = 1.27;   // N·m
+    double friction = 20;        // per mille of the rated torque, while moving
 };
 
 /// Bus ports a controller can carry, and bus nodes of all its ports together

@@ -78,6 +78,13 @@ int busAxisAddress(int slot, int node, int k)
     return (slot + 1) * busAddressSlotUnit + node * busAddressNodeUnit + k;
 }
 
+AxisLink claimedLink(const ControllerState& s, int axis)
+{
+    if (axis < 0 || axis >= s.parameters.axisCount())
+        return {};
+    return claimed(s, axis);
+}
+
 AxisLink axisLink(const ControllerState& s, int axis)
 {
     if (axis < 0 || axis >= s.parameters.axisCount())

@@ -40,6 +40,8 @@ struct AxisLink
 
 /// What the axis drives now, from its ATYPE and AXIS_ADDRESS.
 AxisLink axisLink(const ControllerState& state, int axis);
+/// What the axis names, without asking whether a lower axis names it too.
+AxisLink claimedLink(const ControllerState& state, int axis);
 /// The controller axis that drives axis k of a bus drive, if any.
 std::optional<int> axisOfDrive(const ControllerState& state, int slot, int node, int k);
 /// The feature bits of the hardware a linked axis drives (step and encoder

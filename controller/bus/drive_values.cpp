@@ -17,6 +17,7 @@ namespace {
 constexpr int statuswordIndex = 0x6041;
 constexpr int positionActualIndex = 0x6064;
 constexpr int targetPositionIndex = 0x607A;
+constexpr int torqueActualIndex = 0x6077;
 // The objects of axis k of a drive sit at index + 0x800 * k.
 constexpr int driveAxisOffset = 0x800;
 
@@ -40,6 +41,11 @@ double followingError(const ControllerState& s, const BusNodeState& node, int k)
 {
     return object(s, node, targetPositionIndex, k, SdoType::Int32) -
            object(s, node, positionActualIndex, k, SdoType::Int32);
+}
+
+double torque(const ControllerState& s, const BusNodeState& node, int k)
+{
+    return object(s, node, torqueActualIndex, k, SdoType::Int16);
 }
 
 // DRIVE_x(axis), or DRIVE_x with AXIS(n) or the BASE axis.
@@ -73,6 +79,7 @@ void registerDriveValues(CommandRegistry& registry)
 {
     registry.addFunction(driveValue("DRIVE_STATUS", statusword));
     registry.addFunction(driveValue("DRIVE_FE", followingError));
+    registry.addFunction(driveValue("DRIVE_TORQUE", torque));
 }
 
 } // namespace korvan::controller

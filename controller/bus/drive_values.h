@@ -3,8 +3,10 @@
 // recordable by SCOPE:
 //   DRIVE_STATUS(axis)  the drive's CiA 402 statusword (object 6041);
 //   DRIVE_FE(axis)      target position minus position actual (607A - 6064),
-//                       in the drive's counts.
-// An axis that drives no bus drive gets no report: both read 0.
+//                       in the drive's counts;
+//   DRIVE_TORQUE(axis)  torque actual (6077), per mille of the rated torque
+//                       (drive_torque.h).
+// An axis that drives no bus drive gets no report: all read 0.
 #pragma once
 
 namespace korvan::controller {

@@ -42,6 +42,7 @@ FieldBus::FieldBus(const Profile& profile, const std::vector<NodeChannels>& chan
             if (next < channels.size())
                 state.channels = channels[next];
             state.driveAxes.resize(static_cast<std::size_t>(state.node->axes));
+            state.cycles.resize(static_cast<std::size_t>(state.node->axes));
             m_nodes.push_back(std::move(state));
         }
     }
@@ -71,8 +72,10 @@ const BusNodeState* FieldBus::node(int slot, int index) const
 
 void FieldBus::reset()
 {
-    for (BusNodeState& n : m_nodes)
+    for (BusNodeState& n : m_nodes) {
         std::fill(n.driveAxes.begin(), n.driveAxes.end(), DriveAxisStore{});
+        std::fill(n.cycles.begin(), n.cycles.end(), DriveCycle{});
+    }
 }
 
 } // namespace korvan::controller

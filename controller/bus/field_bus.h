@@ -59,6 +59,15 @@ struct DriveAxisStore
     int interpolationExponent = -3; // ...and power of ten: 1 ms
 };
 
+/// What one axis of a drive made of the controller's last servo cycle.
+struct DriveCycle
+{
+    int axis = -1;        // the controller axis that drove it, -1 for none
+    double speed = 0;     // that axis's demand speed, counts per second
+    int torque = 0;       // torque actual (object 6077), per mille of rated torque
+    bool claimed = false; // an axis drove it in the cycle being worked out
+};
+
 struct BusNodeState
 {
     const BusNode* node = nullptr; // in the profile
@@ -67,6 +76,7 @@ struct BusNodeState
     NodeMode mode = NodeMode::EtherCatDrive;
     NodeChannels channels;
     std::vector<DriveAxisStore> driveAxes;
+    std::vector<DriveCycle> cycles; // one per drive axis
 };
 
 class FieldBus
@@ -85,8 +95,10 @@ public:
     const BusNodeState* node(int slot, int index) const;
     /// Every node, in bus order.
     const std::vector<BusNodeState>& nodes() const { return m_nodes; }
+    std::vector<BusNodeState>& nodes() { return m_nodes; }
 
-    /// Forgets what SDO writes stored (power-up, reboot).
+    /// Forgets what SDO writes stored and what the drives made of the last
+    /// servo cycles (power-up, reboot).
     void reset();
 
 private:

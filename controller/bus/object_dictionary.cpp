@@ -47,6 +47,7 @@ enum class Object
     ProfileVelocity,
     TargetTorque,
     MaxTorque,
+    TorqueActual,
     InterpolationCount,
     InterpolationPeriod,
     InterpolationExponent,
@@ -77,6 +78,7 @@ constexpr ObjectSpec driveObjects[] = {
     {0x6081, Object::ProfileVelocity, SdoType::Uint32, true},
     {0x6071, Object::TargetTorque, SdoType::Int16, true},
     {0x6072, Object::MaxTorque, SdoType::Uint16, true},
+    {0x6077, Object::TorqueActual, SdoType::Int16, false},
 };
 // Interpolation time period: sub 1 the mantissa, sub 2 the power of ten.
 constexpr int interpolationIndex = 0x60C2;
@@ -283,6 +285,8 @@ int64_t readObject(const ControllerState& s, const BusNodeState& node, const Ent
         return node.driveAxes[static_cast<std::size_t>(e.k)].targetTorque;
     case Object::MaxTorque:
         return node.driveAxes[static_cast<std::size_t>(e.k)].maxTorque;
+    case Object::TorqueActual:
+        return node.cycles[static_cast<std::size_t>(e.k)].torque;
     case Object::InterpolationCount:
         return 2;
     case Object::InterpolationPeriod:
