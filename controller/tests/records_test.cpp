@@ -90,7 +90,13 @@ TEST(Profile, MalformedProfilesAreRefusedWithAReason)
           R"({"modules": [{"canId": 1}, {"canId": 1}]})", R"({"switches": [{"axis": 99}]})",
           // 24 local inputs reach into card 0's numbers (16..31).
           R"({"io": {"inputs": 24}, "modules": [{"canId": 0}]})",
-          R"({"io": {"analogInputs": 9}, "modules": [{"canId": 0}]})"}) {
+          R"({"io": {"analogInputs": 9}, "modules": [{"canId": 0}]})",
+          R"({"axes": {"dacFullScaleSpeed": 0}})",
+          R"({"switches": [{"axis": 0, "registration2": -2}]})",
+          R"({"switches": [{"axis": 0, "registration3Window": [5, 4]}]})",
+          R"({"bus": [{"type": "ETHERCAT", "nodes": [{"ratedTorque": 0}]}]})",
+          R"({"bus": [{"type": "ETHERCAT", "nodes": [{"countsPerRev": -1}]}]})",
+          R"({"bus": [{"type": "ETHERCAT", "nodes": [{"friction": -5}]}]})"}) {
         EXPECT_THROW(parseProfile(text), ProfileError) << text;
     }
 }
