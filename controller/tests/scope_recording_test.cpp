@@ -1,8 +1,12 @@
+#include "controller/bus/axis_link.h"
 #include "controller/motion_link.h"
 
 #include "controller_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace korvan::controller::testing {
@@ -80,6 +84,80 @@ TEST_F(ScopeRecordingTest, ContinuousCaptureStartsOverWhenFullAndStopHoldsThePos
     for (int i = 0; i < 4; ++i)
         link.tick();
     EXPECT_EQ(scopePos(), 2);
+}
+
+// Axis 0 an encoder axis with R2 and R3 wired, axis 2 driving the EtherCAT
+// drive: every latch, loop and drive value the panel offers has something to show.
+Profile servoSourcesProfile()
+{
+    Profile p = testProfile();
+    p.axisTypes = {3, 1, 65, 65};
+    p.dacFullScaleSpeed = 10000;
+    AxisSwitches sw;
+    sw.axis = 0;
+    sw.registration[2] = {20, 2, 3};
+    sw.registration[3] = {21, 4, 5};
+    p.switches.push_back(sw);
+    return p;
+}
+
+class ServoSourcesRecording : public ControllerTest
+{
+protected:
+    ServoSourcesRecording() : ControllerTest(servoSourcesProfile()) {}
+    MotionLink link{*controller};
+};
+
+TEST_F(ServoSourcesRecording, LatchLoopAndDriveSourcesRecordTheirExactValues)
+{
+    const std::vector<std::string> sources = {"MARKC(0)",       "REG_POSC(0)", "MARKD(0)",
+                                              "REG_POSD(0)",    "DAC_OUT(0)",  "SERVO(0)",
+                                              "DRIVE_TORQUE(2)"};
+    constexpr int depth = 300;
+    std::string setup = "SCOPE(1,1,1000," + std::to_string(1000 + 7 * depth - 1);
+    std::string query = "?";
+    for (const std::string& source : sources) {
+        setup += "," + source;
+        query += source + " ";
+    }
+    ok("AXIS_ADDRESS(2)=" + std::to_string(busAxisAddress(0, 0, 0)));
+    ok("UNITS(0)=100\r\nSPEED(0)=25\r\nACCEL(0)=500\r\nDECEL(0)=500\r\nREGIST(18) AXIS(0)");
+    ok("UNITS(2)=1000\r\nSPEED(2)=40\r\nACCEL(2)=400\r\nDECEL(2)=400");
+    ok(setup + ")\r\nTRIGGER");
+    ok("MOVEABS(6) AXIS(0)\r\nMOVE(8) AXIS(2)");
+    std::vector<std::vector<std::string>> seen(sources.size());
+    for (int tick = 0; tick < depth; ++tick) {
+        if (tick == 120)
+            ok("SERVO(0)=0");
+        if (tick == 150)
+            ok("SERVO(0)=1");
+        link.tick();
+        std::istringstream values(ok(query));
+        for (auto& column : seen) {
+            std::string value;
+            values >> value;
+            column.push_back(value);
+        }
+    }
+    ASSERT_EQ(ok("?SCOPE_POS"), std::to_string(depth) + "\r\n");
+    for (std::size_t c = 0; c < sources.size(); ++c) {
+        for (int j = 0; j < depth; ++j) {
+            const int index = 1000 + static_cast<int>(c) * depth + j;
+            ASSERT_EQ(ok("?TABLE(" + std::to_string(index) + ")"), seen[c][j] + "\r\n")
+                << sources[c] << " sample " << j;
+        }
+    }
+    // Each source changed during the record, so the channels cannot be mixed up.
+    auto has = [&](std::size_t c, const std::string& value) {
+        return std::find(seen[c].begin(), seen[c].end(), value) != seen[c].end();
+    };
+    for (std::size_t c : {0u, 2u, 5u})
+        EXPECT_TRUE(has(c, "0") && has(c, c == 5 ? "1" : "-1")) << sources[c];
+    EXPECT_EQ(seen[1].back(), "2");
+    EXPECT_EQ(seen[3].back(), "4");
+    EXPECT_NE(seen[4][100], "0") << "DAC_OUT while the axis runs";
+    EXPECT_EQ(seen[4][130], "0") << "DAC_OUT with the loop open";
+    EXPECT_NE(seen[6][50], "0") << "DRIVE_TORQUE while the drive speeds up";
 }
 
 TEST_F(ScopeRecordingTest, BadSetupsAnswerWithATextThePanelShows)
