@@ -8,12 +8,14 @@
 #include "link/korvan.h"
 #include "scope/control/link_scope_access.h"
 #include "scope/core/capture_engine.h"
+#include "scope/core/controller_limits.h"
 #include "scope/core/tests/fake_scope_link.h"
 #include "scope/core/tests/forwarding_scope_link.h"
 #include "testing/simprocess/sim_process.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -230,6 +232,52 @@ TEST_F(SimCapture, SingleCaptureReadsTheExactSamplesOfAMovingAxis)
     engine.stop();
     EXPECT_FALSE(engine.state().running);
     EXPECT_EQ(scopePos(), 500);
+}
+
+// The source boxes' latch probes ("?*MARKC", ...) find the further latch
+// channels, so the panel keeps every source it offers; a capture of the
+// latch, loop and drive sources reads back exactly what the TABLE holds.
+TEST_F(SimCapture, LatchProbesFindEveryChannelAndTheServoSourcesRecord)
+{
+    serveOnEthernet("127.0.0.157");
+    const std::array<const char*, kMaxChannels> sources = {
+        "MARKC", "REG_POSC", "MARKD", "REG_POSD", "DRIVE_TORQUE", "DAC_OUT", "SERVO", "DPOS"};
+    const std::array<int, kMaxChannels> numbers = {3, 3, 3, 3, 6, 0, 0, 0};
+    std::array<RowBoxes, kMaxChannels> boxes;
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        boxes[i] = {.source = sources[i], .numberText = std::to_string(numbers[i])};
+    std::vector<std::string> messages;
+    ControllerLimitsLoader loader;
+    ASSERT_TRUE(loader.load(moduleLink, boxes,
+                            [&](std::string_view text) { messages.emplace_back(text); }));
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_EQ(boxes[i].source, sources[i]);
+        EXPECT_EQ(boxes[i].number, numbers[i]);
+    }
+
+    // The bus program gives the first drive axis 6; axis 0 becomes an encoder axis.
+    ASSERT_TRUE(waitFor([&] { return queryFloat("AXIS_ADDRESS(6)") > 0; }, 5000));
+    send("UNITS(6)=10000");
+    send("ACCEL(6)=100");
+    send("VMOVE(1) AXIS(6)");
+    send("ATYPE(0)=3");
+    send("REGIST(18) AXIS(3)");
+    moveAxisZero();
+    for (std::size_t c = 0; c < rows.size(); ++c)
+        rows[c] = {.source = sources[c], .number = numbers[c]};
+    settings.channelCount = 8;
+    settings.depth = 200;
+    engine.start();
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    engine.manualTrigger();
+    ASSERT_TRUE(pollUntil([&] { return record.total == 200; }, 10000)) << record.total;
+    expectRecordIsTable(200);
+    // The drive speeds up through the record; the encoder axis runs at kSpeed.
+    EXPECT_GT(record.sample(4, 100), 0.0F);
+    EXPECT_EQ(record.sample(5, 100), std::lround(32767 * kSpeed / 100000));
+    EXPECT_EQ(record.sample(6, 100), 1.0F);
+    engine.stop();
 }
 
 TEST_F(SimCapture, ScopeSetupOfTwoChannelsAndARefusedSetupsReply)
