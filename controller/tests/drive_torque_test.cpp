@@ -75,19 +75,19 @@ TEST_F(DriveTorque, NoTorqueWithoutADriveAPoweredAxisOrAClosedLoop)
     ok("VMOVE(1) AXIS(4)");
     run(250); // at speed after 200
     EXPECT_EQ(torque(), 30);
-    ok("SERVO(4)=0");
-    run(1);
-    EXPECT_EQ(torque(), 0);
-    ok("SERVO(4)=1");
-    run(1);
-    EXPECT_EQ(torque(), 30);
-    // Switched off, the axis stops at once; switched on, it stands.
-    ok("AXIS_ENABLE(4)=0");
-    run(1);
-    EXPECT_EQ(torque(), 0);
-    ok("AXIS_ENABLE(4)=1");
-    run(1);
-    EXPECT_EQ(torque(), 0);
+    struct Step
+    {
+        const char* command;
+        int torque; // in the next cycle
+    };
+    // Switched off, the axis stops at once; switched on again, it stands.
+    const Step steps[] = {
+        {"SERVO(4)=0", 0}, {"SERVO(4)=1", 30}, {"AXIS_ENABLE(4)=0", 0}, {"AXIS_ENABLE(4)=1", 0}};
+    for (const Step& step : steps) {
+        ok(step.command);
+        run(1);
+        EXPECT_EQ(torque(), step.torque) << step.command;
+    }
     // A local axis, and a drive that no axis drives, report none.
     ok("VMOVE(1) AXIS(0)");
     run(10);

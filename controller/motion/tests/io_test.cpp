@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace korvan::motion;
 using namespace korvan::motion::testing;
 
@@ -19,59 +21,29 @@ void moveTo(MotionEngine& e, int axis, double target)
 
 TEST(Registration, LatchesTheEdgePositionOfEachMode)
 {
+    constexpr double none = -1e9; // the mark stays untriggered
     struct Case
     {
         int mode;
-        double regPos;  // -1e9: MARK stays untriggered
-        double regPosB; // -1e9: MARKB stays untriggered
+        std::array<double, 4> positions; // REG_POS, REG_POSB, REG_POSC, REG_POSD
     };
-    // R0 on at 20..21, R1 on at 30..31, Z every 8 units 0..0.1; move 0.5 → 45.
+    // R0 on at 20..21, R1 at 30..31, R2 at 40..41, R3 at 35..36, Z every 8 units
+    // 0..0.1; move 0.5 → 45. Modes 1-13 latch into MARK and MARKB, 14-21 into
+    // MARKC and MARKD, and each leaves the other unit's marks alone.
     const Case cases[] = {
-        {1, 8, -1e9}, {2, 8.1, -1e9}, {3, 20, -1e9}, {4, 21, -1e9}, {6, 20, 24},  {7, 20, 24.1},
-        {8, 21, 24},  {9, 21, 24.1},  {10, 20, 30},  {11, 20, 31},  {12, 21, 30}, {13, 21, 31},
+        {1, {8, none, none, none}},   {2, {8.1, none, none, none}}, {3, {20, none, none, none}},
+        {4, {21, none, none, none}},  {6, {20, 24, none, none}},    {7, {20, 24.1, none, none}},
+        {8, {21, 24, none, none}},    {9, {21, 24.1, none, none}},  {10, {20, 30, none, none}},
+        {11, {20, 31, none, none}},   {12, {21, 30, none, none}},   {13, {21, 31, none, none}},
+        {14, {none, none, 40, none}}, {15, {none, none, 41, none}}, {16, {none, none, none, 35}},
+        {17, {none, none, none, 36}}, {18, {none, none, 40, 35}},   {19, {none, none, 40, 36}},
+        {20, {none, none, 41, 35}},   {21, {none, none, 41, 36}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
-        MotionEngine e(1);
-        e.parameters(0).atype = 4;
-        AxisSwitches& s = e.switches(0);
-        s.r0 = {true, 20, 21, 0};
-        s.r1 = {true, 30, 31, 0};
-        s.zPulse = {true, 0, 0.1, 8};
-        moveTo(e, 0, 0.5);
-        ASSERT_EQ(e.regist(0, c.mode), MotionResult::Ok);
-        EXPECT_EQ(e.status(0).mark, 0);
-        moveTo(e, 0, 45);
-        if (c.regPos > -1e8) {
-            EXPECT_EQ(e.status(0).mark, -1);
-            EXPECT_NEAR(e.status(0).regPos, c.regPos, 1e-9);
-        }
-        if (c.regPosB > -1e8) {
-            EXPECT_EQ(e.status(0).markB, -1);
-            EXPECT_NEAR(e.status(0).regPosB, c.regPosB, 1e-9);
-        } else {
-            EXPECT_EQ(e.status(0).markB, 0);
-        }
-        // Latched once: the next edges leave the positions alone until re-armed.
-        moveTo(e, 0, 0.5);
-        if (c.regPos > -1e8) {
-            EXPECT_NEAR(e.status(0).regPos, c.regPos, 1e-9);
-        }
-    }
-}
-
-TEST(Registration, TheSecondUnitLatchesR2IntoMarkCAndR3IntoMarkD)
-{
-    struct Case
-    {
-        int mode;
-        double regPosC; // -1e9: MARKC stays untriggered
-        double regPosD; // -1e9: MARKD stays untriggered
+    const auto marks = [](const AxisStatus& s) {
+        return std::array<int, 4>{s.mark, s.markB, s.markC, s.markD};
     };
-    // R2 on at 40..41, R3 on at 35..36; move 0.5 → 45.
-    const Case cases[] = {
-        {14, 40, -1e9}, {15, 41, -1e9}, {16, -1e9, 35}, {17, -1e9, 36},
-        {18, 40, 35},   {19, 40, 36},   {20, 41, 35},   {21, 41, 36},
+    const auto latched = [](const AxisStatus& s) {
+        return std::array<double, 4>{s.regPos, s.regPosB, s.regPosC, s.regPosD};
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
@@ -85,26 +57,21 @@ TEST(Registration, TheSecondUnitLatchesR2IntoMarkCAndR3IntoMarkD)
         s.zPulse = {true, 0, 0.1, 8};
         moveTo(e, 0, 0.5);
         ASSERT_EQ(e.regist(0, c.mode), MotionResult::Ok);
+        EXPECT_EQ(marks(e.status(0)), (std::array<int, 4>{0, 0, 0, 0}));
         moveTo(e, 0, 45);
-        EXPECT_EQ(e.status(0).markC, c.regPosC > -1e8 ? -1 : 0);
-        EXPECT_EQ(e.status(0).markD, c.regPosD > -1e8 ? -1 : 0);
-        if (c.regPosC > -1e8) {
-            EXPECT_NEAR(e.status(0).regPosC, c.regPosC, 1e-9);
+        for (std::size_t i = 0; i < 4; ++i) {
+            SCOPED_TRACE(::testing::Message() << "channel " << i);
+            EXPECT_EQ(marks(e.status(0))[i], c.positions[i] > none ? -1 : 0);
+            if (c.positions[i] > none) {
+                EXPECT_NEAR(latched(e.status(0))[i], c.positions[i], 1e-9);
+            }
         }
-        if (c.regPosD > -1e8) {
-            EXPECT_NEAR(e.status(0).regPosD, c.regPosD, 1e-9);
-        }
-        // The first unit was never armed: R0, R1 and Z leave MARK and MARKB alone.
-        EXPECT_EQ(e.status(0).mark, 0);
-        EXPECT_EQ(e.status(0).markB, 0);
-        // Latched once: the way back leaves the positions until re-armed.
+        // Latched once: the next edges leave the positions alone until re-armed.
         moveTo(e, 0, 0.5);
-        if (c.regPosC > -1e8) {
-            EXPECT_NEAR(e.status(0).regPosC, c.regPosC, 1e-9);
-        }
-        if (c.regPosD > -1e8) {
-            EXPECT_NEAR(e.status(0).regPosD, c.regPosD, 1e-9);
-        }
+        for (std::size_t i = 0; i < 4; ++i)
+            if (c.positions[i] > none) {
+                EXPECT_NEAR(latched(e.status(0))[i], c.positions[i], 1e-9);
+            }
     }
 }
 
