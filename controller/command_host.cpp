@@ -23,6 +23,13 @@ HostResult unknown(std::string_view name)
     return HostResult::fail(ErrorCode::Unsupported, std::string(name));
 }
 
+HostResult argumentCount(const NameRef& ref, int min, int max)
+{
+    return HostResult::fail(ErrorCode::BadArgument, std::string(ref.name) + " takes " +
+                                                        std::to_string(min) + ".." +
+                                                        std::to_string(max) + " arguments");
+}
+
 } // namespace
 
 CommandHost::CommandHost(ControllerState& state, TaskContext& task, std::string& output)
@@ -131,6 +138,16 @@ HostResult CommandHost::read(const NameRef& ref, basic::Value& out)
         out = basic::Value::ofNumber(m_task.base.empty() ? 0 : m_task.base.front());
         return HostResult::ok();
     }
+    if (const FunctionSpec* spec = m_state.commands.findFunction(ref.name)) {
+        const int n = static_cast<int>(ref.args.size());
+        if (n < spec->minArgs || n > spec->maxArgs)
+            return argumentCount(ref, spec->minArgs, spec->maxArgs);
+        CommandContext context{m_state, m_task, ref, m_output};
+        double value = 0;
+        HostResult r = spec->reader(context, value);
+        out = basic::Value::ofNumber(value);
+        return r;
+    }
     Variable* variable = nullptr;
     std::size_t index = 0;
     if (HostResult r = variableElement(ref, variable, index); r.failed()) {
@@ -165,7 +182,8 @@ HostResult CommandHost::write(const NameRef& ref, double value)
             return HostResult::fail(ErrorCode::BadArgument, std::string(ref.name));
         return writeSystemValue(m_state, sys->id, value);
     }
-    if (m_state.commands.find(ref.name) || ref.name == "BASE")
+    if (m_state.commands.find(ref.name) || m_state.commands.findFunction(ref.name) ||
+        ref.name == "BASE")
         return HostResult::fail(ErrorCode::Reserved, std::string(ref.name));
     Variable* variable = nullptr;
     std::size_t index = 0;
@@ -192,10 +210,7 @@ HostResult CommandHost::call(const NameRef& ref)
     if (const CommandSpec* spec = m_state.commands.find(ref.name)) {
         const int n = static_cast<int>(ref.args.size());
         if (n < spec->minArgs || (spec->maxArgs >= 0 && n > spec->maxArgs))
-            return HostResult::fail(ErrorCode::BadArgument,
-                                    std::string(ref.name) + " takes " +
-                                        std::to_string(spec->minArgs) + ".." +
-                                        std::to_string(spec->maxArgs) + " arguments");
+            return argumentCount(ref, spec->minArgs, spec->maxArgs);
         CommandContext context{m_state, m_task, ref, m_output};
         return spec->handler(context);
     }
@@ -215,6 +230,9 @@ HostResult CommandHost::call(const NameRef& ref)
     }
     if (findAxisParameter(ref.name) || findSystemValue(ref.name))
         return HostResult::fail(ErrorCode::BadArgument, std::string(ref.name) + " needs '='");
+    if (m_state.commands.findFunction(ref.name))
+        return HostResult::fail(ErrorCode::BadArgument,
+                                std::string(ref.name) + " is a value: print it with ?");
     return unknown(ref.name);
 }
 
@@ -285,8 +303,8 @@ HostResult CommandHost::declare(std::string_view name, long size, bool global)
             return HostResult::ok();
         return HostResult::fail(ErrorCode::Reserved, std::string(name));
     }
-    if (findArea(name) || findSystemValue(name) || m_state.commands.find(name) || name == "BASE" ||
-        name == "AXIS")
+    if (findArea(name) || findSystemValue(name) || m_state.commands.find(name) ||
+        m_state.commands.findFunction(name) || name == "BASE" || name == "AXIS")
         return HostResult::fail(ErrorCode::Reserved, std::string(name));
     const std::size_t values = size < 0 ? 1 : static_cast<std::size_t>(size);
     if (m_state.globals.totalValues() + m_task.locals.totalValues() + values > maxDeclaredValues)

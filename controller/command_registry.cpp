@@ -36,4 +36,24 @@ const CommandSpec* CommandRegistry::find(std::string_view upperName) const
     return nullptr;
 }
 
+void CommandRegistry::addFunction(FunctionSpec spec)
+{
+    for (FunctionSpec& existing : m_functions) {
+        if (existing.name == spec.name) {
+            existing = std::move(spec);
+            return;
+        }
+    }
+    m_functions.push_back(std::move(spec));
+}
+
+const FunctionSpec* CommandRegistry::findFunction(std::string_view upperName) const
+{
+    for (const FunctionSpec& spec : m_functions) {
+        if (spec.name == upperName)
+            return &spec;
+    }
+    return nullptr;
+}
+
 } // namespace korvan::controller

@@ -1,5 +1,5 @@
 // The registration point for Korbasic commands. A module (the controller's
-// own commands, the motion engine's MOVE/VMOVE/CANCEL/..., later the bus)
+// own commands, the motion engine's MOVE/VMOVE/CANCEL/..., the bus)
 // adds a CommandSpec with its name, argument counts and handler; the
 // interpreter's host looks every command statement up here. Handlers run
 // with the controller's lock held and must not block.
@@ -37,6 +37,8 @@ struct CommandContext
 };
 
 using CommandHandler = std::function<basic::HostResult(CommandContext&)>;
+/// Gives the value of a function ("?NODE_COUNT(0)").
+using FunctionReader = std::function<basic::HostResult(CommandContext&, double& out)>;
 
 /// True for a finite whole number small enough to be an index or a count.
 inline bool integral(double v)
@@ -52,6 +54,15 @@ struct CommandSpec
     CommandHandler handler;
 };
 
+// A controller value with arguments, read in expressions and prints.
+struct FunctionSpec
+{
+    std::string name; // upper case
+    int minArgs = 0;
+    int maxArgs = 0;
+    FunctionReader reader;
+};
+
 class CommandRegistry
 {
 public:
@@ -59,9 +70,14 @@ public:
     void add(CommandSpec spec);
     /// The command of that upper-case name, or null.
     const CommandSpec* find(std::string_view upperName) const;
+    /// Adds a function, replacing one of the same name.
+    void addFunction(FunctionSpec spec);
+    /// The function of that upper-case name, or null.
+    const FunctionSpec* findFunction(std::string_view upperName) const;
 
 private:
     std::vector<CommandSpec> m_commands;
+    std::vector<FunctionSpec> m_functions;
 };
 
 } // namespace korvan::controller

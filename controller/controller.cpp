@@ -3,6 +3,8 @@
 #include "controller/basic/interpreter.h"
 #include "controller/basic/names.h"
 #include "controller/basic/parser.h"
+#include "controller/bus/axis_link.h"
+#include "controller/bus/bus_commands.h"
 #include "controller/command_host.h"
 #include "controller/modbus_map.h"
 #include "controller/records.h"
@@ -19,6 +21,7 @@ Controller::Controller(Profile profile, ControllerOptions options)
 {
     registerControllerCommands(m_state.commands);
     registerScopeCommands(m_state.commands);
+    registerBusCommands(m_state.commands);
     for (std::size_t axis = 0; axis < m_state.profile.axisTypes.size(); ++axis)
         m_state.parameters.setFactory(AxisParam::ATYPE, static_cast<int>(axis),
                                       m_state.profile.axisTypes[axis]);
@@ -37,6 +40,7 @@ void Controller::applyRomState()
     // Called with the lock held or before any session exists.
     m_state.parameters.reset();
     m_state.io.reset();
+    m_state.bus.reset();
     m_state.memory.resetVolatile();
     m_state.globals.clear();
     for (Ratio& r : m_state.stepRatios)
@@ -204,10 +208,14 @@ void Controller::setIpAddress(uint32_t address)
 
 uint32_t Controller::axisFeatures(int axis) const
 {
+    std::lock_guard lock(m_mutex);
     const auto& features = m_state.profile.axisFeatures;
-    if (axis < 0 || static_cast<std::size_t>(axis) >= features.size())
-        return 0;
-    return features[static_cast<std::size_t>(axis)];
+    if (axis >= 0 && static_cast<std::size_t>(axis) < features.size() &&
+        features[static_cast<std::size_t>(axis)] != 0)
+        return features[static_cast<std::size_t>(axis)];
+    // Axes without features of their own take those of the module or drive
+    // they are linked to.
+    return linkedAxisFeatures(m_state, axis);
 }
 
 int32_t Controller::flashWrite(uint16_t start, const std::vector<float>& values)

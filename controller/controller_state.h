@@ -27,7 +27,8 @@ struct ControllerState
 {
     ControllerState(Profile p, const Clock& c)
         : profile(std::move(p)), clock(c), parameters(profile.virtualAxes), io(profile, clock),
-          memory(profile), stepRatios(static_cast<std::size_t>(profile.virtualAxes)),
+          bus(profile, io.nodeChannels()), memory(profile),
+          stepRatios(static_cast<std::size_t>(profile.virtualAxes)),
           encoderRatios(static_cast<std::size_t>(profile.virtualAxes))
     {}
 
@@ -35,6 +36,7 @@ struct ControllerState
     const Clock& clock;
     ParameterTable parameters;
     IoModel io;
+    FieldBus bus;
     Memory memory;
     VariableStore globals;
     std::vector<Ratio> stepRatios;

@@ -53,6 +53,15 @@ IoModel::IoModel(const Profile& profile, const Clock& clock) : m_clock(clock)
         mark(m_ainExists, card * 8 + 8, module.analogInputs);
         mark(m_aoutExists, card * 4 + 4, module.analogOutputs);
     }
+    const int digitalFrom = blocks(std::max(inputRange(), outputRange()), 16) * 16;
+    const int analogFrom = blocks(std::max(analogInputRange(), analogOutputRange()), 8) * 8;
+    m_nodeChannels = numberNodeChannels(profile, digitalFrom, analogFrom);
+    for (const NodeChannels& c : m_nodeChannels) {
+        mark(m_inputExists, c.firstDigital, c.inputs);
+        mark(m_outputExists, c.firstDigital, c.outputs);
+        mark(m_ainExists, c.firstAnalog, c.analogInputs);
+        mark(m_aoutExists, c.firstAnalog, c.analogOutputs);
+    }
     m_signals.resize(m_ainExists.size());
     m_inputLevel.assign(m_inputExists.size(), 0);
     m_pwmDuty.assign(static_cast<std::size_t>(profile.pwmChannels), 0.0);

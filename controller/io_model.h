@@ -4,9 +4,12 @@
 // inputs from n * 8 + 8 and analogue outputs from n * 4 + 4. A module's card
 // number is its CAN id shifted past the blocks the local I/O occupies, so a
 // controller with 24 local inputs puts CAN id 0 at card 1 (inputs from 32)
-// instead of letting two channels share a number.
+// instead of letting two channels share a number. Bus nodes follow: their
+// digital channels from the first multiple of 16 above every local and module
+// channel, their analogue channels from the first multiple of 8 above.
 #pragma once
 
+#include "controller/bus/field_bus.h"
 #include "controller/clock.h"
 #include "controller/profile.h"
 
@@ -22,6 +25,8 @@ public:
 
     /// The card number of a module of the profile (index into modules).
     int cardNumber(std::size_t moduleIndex) const;
+    /// Where each bus node's channels are, in bus order.
+    const std::vector<NodeChannels>& nodeChannels() const { return m_nodeChannels; }
 
     bool hasInput(int n) const;
     bool hasOutput(int n) const;
@@ -65,6 +70,7 @@ private:
     std::vector<double> m_aout;
     std::vector<double> m_pwmDuty, m_pwmFrequency;
     std::vector<int> m_cards;
+    std::vector<NodeChannels> m_nodeChannels;
 };
 
 } // namespace korvan::controller

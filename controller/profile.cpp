@@ -126,6 +126,7 @@ Profile parseProfile(std::string_view text)
             }
         }
         if (j.contains("bus")) {
+            std::size_t nodes = 0;
             for (const json& s : j.at("bus")) {
                 BusSlot slot;
                 take(s, "type", slot.type);
@@ -136,16 +137,29 @@ Profile parseProfile(std::string_view text)
                     for (const json& n : s.at("nodes")) {
                         BusNode node;
                         take(n, "kind", node.kind);
+                        if (node.kind != "drive" && node.kind != "io")
+                            throw ProfileError("unknown bus node kind \"" + node.kind + "\"");
                         take(n, "vendor", node.vendor);
                         take(n, "device", node.device);
-                        takeCount(n, "axes", node.axes, 0, 64);
-                        takeCount(n, "inputs", node.inputs, 0, 4096);
-                        takeCount(n, "outputs", node.outputs, 0, 4096);
-                        takeCount(n, "analogInputs", node.analogInputs, 0, 1024);
-                        takeCount(n, "analogOutputs", node.analogOutputs, 0, 1024);
+                        take(n, "revision", node.revision);
+                        take(n, "serial", node.serial);
+                        takeCount(n, "addressSwitch", node.addressSwitch, 0, 65535);
+                        take(n, "status", node.status);
+                        // A drive drives one axis unless the profile says otherwise.
+                        node.axes = node.kind == "drive" ? 1 : 0;
+                        takeCount(n, "axes", node.axes, 0, node.kind == "drive" ? 8 : 0);
+                        takeCount(n, "inputs", node.inputs, 0, 256);
+                        takeCount(n, "outputs", node.outputs, 0, 256);
+                        takeCount(n, "analogInputs", node.analogInputs, 0, 64);
+                        takeCount(n, "analogOutputs", node.analogOutputs, 0, 64);
                         slot.nodes.push_back(node);
                     }
                 }
+                nodes += slot.nodes.size();
+                if (nodes > maxBusNodes)
+                    throw ProfileError("a controller has at most 99 bus nodes");
+                if (p.slots.size() == maxBusSlots)
+                    throw ProfileError("a controller has at most 10 bus slots");
                 p.slots.push_back(std::move(slot));
             }
         }

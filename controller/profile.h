@@ -22,18 +22,29 @@ struct ExpansionModule
     int axes = 0;
 };
 
-// A node on a field bus; its meaning is filled in by the bus stage.
+// A node on a field bus: a servo drive or a bus I/O module, as the bus scan
+// finds it.
 struct BusNode
 {
-    std::string kind; // "drive" or "io"
+    std::string kind = "drive"; // "drive" or "io"
     uint32_t vendor = 0;
     uint32_t device = 0;
+    uint32_t revision = 0;
+    uint32_t serial = 0;
+    int addressSwitch = 0; // the node's rotary address switch
+    int status = 0;        // 0 in operation; otherwise the node's error code
     int axes = 0;
     int inputs = 0;
     int outputs = 0;
     int analogInputs = 0;
     int analogOutputs = 0;
 };
+
+/// Bus ports a controller can carry, and bus nodes of all its ports together
+/// (the bus program's node tables hold 100 entries, the first for the
+/// controller's own axes).
+inline constexpr std::size_t maxBusSlots = 10;
+inline constexpr std::size_t maxBusNodes = 99;
 
 struct BusSlot
 {

@@ -23,7 +23,9 @@ namespace korvan::controller::basic {
     X(DivisionByZero, 2008, "division by zero")                                                    \
     X(OutOfMemory, 2009, "not enough memory for the declaration")                                  \
     X(Reserved, 2010, "name is reserved")                                                          \
-    X(NotValue, 2011, "command used as a value")
+    X(NotValue, 2011, "command used as a value")                                                   \
+    X(SdoAbort, 2101, "SDO abort")                                                                 \
+    X(SdoRefused, 2102, "the node has no SDO access")
 
 enum class ErrorCode : int32_t
 {

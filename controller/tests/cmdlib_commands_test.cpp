@@ -172,8 +172,8 @@ std::vector<WrapperCase> workbenchSetters()
                    const int code = Move(h, 10, 0);
                    return code ? code : MoveModifyList(h, 20);
                }),
-        setter(
-            "SdoWrite", [](auto h) { return SdoWrite(h, 1, 0x6060, 0, 1, 8); }, "SDO_WRITE"),
+        // Modes of operation is an Int 8 object: 9 is cyclic synchronous velocity.
+        setter("SdoWrite", [](auto h) { return SdoWrite(h, 1, 0x6060, 0, 2, 9); }),
     };
 }
 
@@ -265,23 +265,23 @@ std::vector<WrapperCase> workbenchQueries()
                 return code;
             },
             0.8, "?*SET showing the ratio the motion engine keeps"),
+        // The default profile: three drives and an I/O node on slot 0; bus
+        // channels follow the local and module ones (digital from 48,
+        // analogue from 8).
         query<int32_t>(
-            "QueryNodeCount", [](auto h, auto* v) { return QueryNodeCount(h, 0, v); }, {},
-            "NODE_COUNT"),
+            "QueryNodeCount", [](auto h, auto* v) { return QueryNodeCount(h, 0, v); }, 4),
         query<int32_t>(
-            "QueryNodeInfo", [](auto h, auto* v) { return QueryNodeInfo(h, 0, 0, 0, v); }, {},
-            "NODE_INFO"),
+            "QueryNodeInfo", [](auto h, auto* v) { return QueryNodeInfo(h, 0, 0, 0, v); }, 1647),
         query<int32_t>(
             "QueryNodeAxisCount", [](auto h, auto* v) { return QueryNodeAxisCount(h, 0, 0, v); },
-            {}, "NODE_AXIS_COUNT"),
+            1),
         query<int32_t>(
-            "QueryNodeIo", [](auto h, auto* v) { return QueryNodeIo(h, 0, 0, v); }, {}, "NODE_IO"),
+            "QueryNodeIo", [](auto h, auto* v) { return QueryNodeIo(h, 0, 3, v); }, 48),
         query<int32_t>(
-            "QueryNodeAio", [](auto h, auto* v) { return QueryNodeAio(h, 0, 0, v); }, {},
-            "NODE_AIO"),
+            "QueryNodeAio", [](auto h, auto* v) { return QueryNodeAio(h, 0, 3, v); }, 8),
+        // A drive no axis drives yet shows cyclic synchronous position (8).
         query<float>(
-            "SdoRead", [](auto h, auto* v) { return SdoRead(h, 1, 0x6061, 0, 1, v); }, {},
-            "SDO_READ"),
+            "SdoRead", [](auto h, auto* v) { return SdoRead(h, 1, 0x6061, 0, 2, v); }, 8),
         query<float>(
             "ReadBusNodeFields",
             [](auto h, auto* v) {

@@ -1,0 +1,456 @@
+#include "controller/bus/object_dictionary.h"
+
+#include "controller/bus/axis_link.h"
+#include "controller/controller_state.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvan::controller {
+
+namespace {
+
+struct TypeSpec
+{
+    int code;
+    int bytes;
+    bool isSigned;
+};
+
+constexpr TypeSpec typeSpecs[] = {
+#define KORVAN_SDO_TYPE_SPEC(name, code, bytes, isSigned) {code, bytes, isSigned},
+    KORVAN_SDO_TYPES(KORVAN_SDO_TYPE_SPEC)
+#undef KORVAN_SDO_TYPE_SPEC
+};
+
+const TypeSpec& spec(SdoType type)
+{
+    return typeSpecs[static_cast<std::size_t>(type) - 1];
+}
+
+// The objects a node carries.
+enum class Object
+{
+    DeviceType,
+    IdentityCount,
+    Vendor,
+    Product,
+    Revision,
+    Serial,
+    Controlword,
+    Statusword,
+    Mode,
+    ModeDisplay,
+    PositionActual,
+    VelocityActual,
+    TargetPosition,
+    ProfileVelocity,
+    TargetTorque,
+    MaxTorque,
+    InterpolationCount,
+    InterpolationPeriod,
+    InterpolationExponent,
+    ChannelCount,
+    Input,
+    Output,
+    AnalogInput,
+    AnalogOutput
+};
+
+struct ObjectSpec
+{
+    int index;
+    Object object;
+    SdoType type;
+    bool writable;
+};
+
+// The CiA 402 objects of a drive's first axis; axis k adds 0x800 * k.
+constexpr ObjectSpec driveObjects[] = {
+    {0x6040, Object::Controlword, SdoType::Uint16, true},
+    {0x6041, Object::Statusword, SdoType::Uint16, false},
+    {0x6060, Object::Mode, SdoType::Int8, true},
+    {0x6061, Object::ModeDisplay, SdoType::Int8, false},
+    {0x6064, Object::PositionActual, SdoType::Int32, false},
+    {0x606C, Object::VelocityActual, SdoType::Int32, false},
+    {0x607A, Object::TargetPosition, SdoType::Int32, true},
+    {0x6081, Object::ProfileVelocity, SdoType::Uint32, true},
+    {0x6071, Object::TargetTorque, SdoType::Int16, true},
+    {0x6072, Object::MaxTorque, SdoType::Uint16, true},
+};
+// Interpolation time period: sub 1 the mantissa, sub 2 the power of ten.
+constexpr int interpolationIndex = 0x60C2;
+constexpr int driveAxisOffset = 0x800;
+
+// The channel objects of a node, one sub-index per channel from 1 on.
+constexpr ObjectSpec channelObjects[] = {
+    {0x6000, Object::Input, SdoType::Bool, false},
+    {0x7000, Object::Output, SdoType::Bool, true},
+    {0x6401, Object::AnalogInput, SdoType::Uint16, false},
+    {0x6411, Object::AnalogOutput, SdoType::Uint16, true},
+};
+constexpr int maxChannelSubIndex = 254;
+
+constexpr uint32_t driveDeviceType = 0x00020192; // CiA 402 servo drive
+constexpr uint32_t ioDeviceType = 0x00030191;    // CiA 401 digital inputs and outputs
+constexpr int identityEntries = 4;
+
+// Modes of operation the controller drives a bus axis in, by ATYPE 65..67.
+constexpr int cyclicPositionMode = 8;
+constexpr int cyclicTorqueMode = 10;
+
+// Statusword values: operation enabled, switch on disabled, fault; "remote"
+// and "voltage enabled" are always set, "target reached" while idle.
+constexpr int statusOperationEnabled = 0x0237;
+constexpr int statusSwitchOnDisabled = 0x0250;
+constexpr int statusFault = 0x0218;
+constexpr int statusTargetReached = 0x0400;
+constexpr int controlEnableOperation = 0x000F;
+constexpr int controlShutdown = 0x0006;
+constexpr unsigned axisStatusDriveAlarm = 0x8;
+
+struct Entry
+{
+    Object object = Object::DeviceType;
+    SdoType type = SdoType::Uint32;
+    bool writable = false;
+    int k = 0; // the drive axis, or the channel
+};
+
+int channelCount(const BusNodeState& node, Object object)
+{
+    const NodeChannels& c = node.channels;
+    switch (object) {
+    case Object::Input:
+        return c.inputs;
+    case Object::Output:
+        return c.outputs;
+    case Object::AnalogInput:
+        return c.analogInputs;
+    case Object::AnalogOutput:
+        return c.analogOutputs;
+    default:
+        return 0;
+    }
+}
+
+SdoAbort find(const BusNodeState& node, int index, int sub, Entry& out)
+{
+    auto only0 = [&](Entry e) {
+        if (sub != 0)
+            return SdoAbort::NoSubIndex;
+        out = e;
+        return SdoAbort::None;
+    };
+    if (index == 0x1000)
+        return only0({Object::DeviceType, SdoType::Uint32, false, 0});
+    if (index == 0x1018) {
+        static constexpr Object identity[] = {Object::IdentityCount, Object::Vendor,
+                                              Object::Product, Object::Revision, Object::Serial};
+        if (sub < 0 || sub > identityEntries)
+            return SdoAbort::NoSubIndex;
+        out = {identity[sub], sub == 0 ? SdoType::Uint8 : SdoType::Uint32, false, 0};
+        return SdoAbort::None;
+    }
+    for (int k = 0; k < node.node->axes; ++k) {
+        for (const ObjectSpec& o : driveObjects) {
+            if (index == o.index + k * driveAxisOffset)
+                return only0({o.object, o.type, o.writable, k});
+        }
+        if (index == interpolationIndex + k * driveAxisOffset) {
+            static constexpr Entry record[] = {
+                {Object::InterpolationCount, SdoType::Uint8, false, 0},
+                {Object::InterpolationPeriod, SdoType::Uint8, true, 0},
+                {Object::InterpolationExponent, SdoType::Int8, true, 0}};
+            if (sub < 0 || sub >= static_cast<int>(std::size(record)))
+                return SdoAbort::NoSubIndex;
+            out = record[sub];
+            out.k = k;
+            return SdoAbort::None;
+        }
+    }
+    for (const ObjectSpec& o : channelObjects) {
+        const int count = std::min(channelCount(node, o.object), maxChannelSubIndex);
+        if (index != o.index || count == 0)
+            continue;
+        if (sub == 0) {
+            out = {Object::ChannelCount, SdoType::Uint8, false, count};
+            return SdoAbort::None;
+        }
+        if (sub < 1 || sub > count)
+            return SdoAbort::NoSubIndex;
+        out = {o.object, o.type, o.writable, sub - 1};
+        return SdoAbort::None;
+    }
+    return SdoAbort::NoObject;
+}
+
+int64_t clampToInt32(double v)
+{
+    if (!std::isfinite(v))
+        return 0;
+    return static_cast<int64_t>(std::clamp(std::round(v), -2147483648.0, 2147483647.0));
+}
+
+// The counts a drive reports for a controller value in user units.
+int64_t counts(const ControllerState& s, AxisParam value, int axis)
+{
+    return clampToInt32(s.parameters.get(value, axis) * s.parameters.get(AxisParam::UNITS, axis));
+}
+
+// A CiA 402 object of drive axis e.k: from the controller axis that drives
+// it, or from what SDO writes stored while none does.
+int64_t readDriveObject(const ControllerState& s, const BusNodeState& node, const Entry& e)
+{
+    const int axis = axisOfDrive(s, node.slot, node.index, e.k).value_or(-1);
+    const DriveAxisStore& store = node.driveAxes[static_cast<std::size_t>(e.k)];
+    if (axis < 0) {
+        switch (e.object) {
+        case Object::Controlword:
+            return store.controlword;
+        case Object::Statusword:
+            return (store.controlword & 0xF) == controlEnableOperation
+                       ? statusOperationEnabled | statusTargetReached
+                       : statusSwitchOnDisabled;
+        case Object::Mode:
+        case Object::ModeDisplay:
+            return store.mode;
+        case Object::TargetPosition:
+            return store.targetPosition;
+        case Object::ProfileVelocity:
+            return store.profileVelocity;
+        default:
+            return 0; // a drive nobody drives stands still
+        }
+    }
+    const bool enabled = s.parameters.get(AxisParam::AXIS_ENABLE, axis) != 0;
+    switch (e.object) {
+    case Object::Controlword:
+        return enabled ? controlEnableOperation : controlShutdown;
+    case Object::Statusword: {
+        const auto bits =
+            static_cast<unsigned>(clampToInt32(s.parameters.get(AxisParam::AXISSTATUS, axis)));
+        if (bits & axisStatusDriveAlarm)
+            return statusFault;
+        if (!enabled)
+            return statusSwitchOnDisabled;
+        const bool idle = s.parameters.get(AxisParam::IDLE, axis) != 0;
+        return statusOperationEnabled | (idle ? statusTargetReached : 0);
+    }
+    case Object::Mode:
+    case Object::ModeDisplay:
+        return cyclicPositionMode + static_cast<int>(s.parameters.get(AxisParam::ATYPE, axis)) -
+               firstBusAxisType;
+    case Object::PositionActual:
+        return counts(s, AxisParam::MPOS, axis);
+    case Object::VelocityActual:
+        return counts(s, AxisParam::MSPEED, axis);
+    case Object::TargetPosition:
+        return counts(s, AxisParam::DPOS, axis);
+    case Object::ProfileVelocity:
+        return counts(s, AxisParam::SPEED, axis);
+    default:
+        return 0;
+    }
+}
+
+int64_t readObject(const ControllerState& s, const BusNodeState& node, const Entry& e)
+{
+    const BusNode& n = *node.node;
+    switch (e.object) {
+    case Object::DeviceType:
+        return node.mode == NodeMode::BusIo ? ioDeviceType : driveDeviceType;
+    case Object::IdentityCount:
+        return identityEntries;
+    case Object::Vendor:
+        return n.vendor;
+    case Object::Product:
+        return n.device;
+    case Object::Revision:
+        return n.revision;
+    case Object::Serial:
+        return n.serial;
+    case Object::Controlword:
+    case Object::Statusword:
+    case Object::Mode:
+    case Object::ModeDisplay:
+    case Object::PositionActual:
+    case Object::VelocityActual:
+    case Object::TargetPosition:
+    case Object::ProfileVelocity:
+        return readDriveObject(s, node, e);
+    case Object::TargetTorque:
+        return node.driveAxes[static_cast<std::size_t>(e.k)].targetTorque;
+    case Object::MaxTorque:
+        return node.driveAxes[static_cast<std::size_t>(e.k)].maxTorque;
+    case Object::InterpolationCount:
+        return 2;
+    case Object::InterpolationPeriod:
+        return node.driveAxes[static_cast<std::size_t>(e.k)].interpolationPeriod;
+    case Object::InterpolationExponent:
+        return node.driveAxes[static_cast<std::size_t>(e.k)].interpolationExponent;
+    case Object::ChannelCount:
+        return e.k;
+    case Object::Input:
+        return s.io.input(node.channels.firstDigital + e.k);
+    case Object::Output:
+        return s.io.output(node.channels.firstDigital + e.k);
+    case Object::AnalogInput:
+        return clampToInt32(s.io.analogInput(node.channels.firstAnalog + e.k));
+    case Object::AnalogOutput:
+        return clampToInt32(s.io.analogOutput(node.channels.firstAnalog + e.k));
+    }
+    return 0;
+}
+
+SdoAbort writeObject(ControllerState& s, BusNodeState& node, const Entry& e, int64_t v)
+{
+    const bool drive = e.object == Object::Controlword || e.object == Object::Mode ||
+                       e.object == Object::TargetPosition || e.object == Object::ProfileVelocity;
+    DriveAxisStore* store = e.k < static_cast<int>(node.driveAxes.size())
+                                ? &node.driveAxes[static_cast<std::size_t>(e.k)]
+                                : nullptr;
+    const int axis = drive ? axisOfDrive(s, node.slot, node.index, e.k).value_or(-1) : -1;
+    auto setAxis = [&s, axis](AxisParam id, double value) {
+        return s.parameters.set(id, axis, value) == basic::ErrorCode::None ? SdoAbort::None
+                                                                           : SdoAbort::DeviceState;
+    };
+    switch (e.object) {
+    case Object::Controlword:
+        if (axis >= 0)
+            return setAxis(AxisParam::AXIS_ENABLE, (v & 0xF) == controlEnableOperation ? 1 : 0);
+        store->controlword = static_cast<int>(v);
+        return SdoAbort::None;
+    case Object::Mode:
+        if (v < cyclicPositionMode || v > cyclicTorqueMode)
+            return SdoAbort::ValueRange;
+        if (axis >= 0)
+            return setAxis(AxisParam::ATYPE,
+                           static_cast<double>(firstBusAxisType + v - cyclicPositionMode));
+        store->mode = static_cast<int>(v);
+        return SdoAbort::None;
+    case Object::TargetPosition:
+        // The controller writes a driven axis's target every servo cycle.
+        if (axis >= 0)
+            return SdoAbort::DeviceState;
+        store->targetPosition = v;
+        return SdoAbort::None;
+    case Object::ProfileVelocity: {
+        if (axis < 0) {
+            store->profileVelocity = v;
+            return SdoAbort::None;
+        }
+        const double units = s.parameters.get(AxisParam::UNITS, axis);
+        if (units == 0)
+            return SdoAbort::DeviceState;
+        return setAxis(AxisParam::SPEED, static_cast<double>(v) / units);
+    }
+    case Object::TargetTorque:
+        store->targetTorque = static_cast<int>(v);
+        return SdoAbort::None;
+    case Object::MaxTorque:
+        store->maxTorque = static_cast<int>(v);
+        return SdoAbort::None;
+    case Object::InterpolationPeriod:
+        if (v == 0)
+            return SdoAbort::ValueRange;
+        store->interpolationPeriod = static_cast<int>(v);
+        return SdoAbort::None;
+    case Object::InterpolationExponent:
+        if (v < -6 || v > -3) // 1 µs to 1 ms
+            return SdoAbort::ValueRange;
+        store->interpolationExponent = static_cast<int>(v);
+        return SdoAbort::None;
+    case Object::Output:
+        if (v != 0 && v != 1)
+            return SdoAbort::ValueRange;
+        s.io.setOutput(node.channels.firstDigital + e.k, v != 0);
+        return SdoAbort::None;
+    case Object::AnalogOutput:
+        s.io.setAnalogOutput(node.channels.firstAnalog + e.k, static_cast<double>(v));
+        return SdoAbort::None;
+    default:
+        return SdoAbort::WriteReadOnly;
+    }
+}
+
+uint64_t mask(int bytes)
+{
+    return bytes >= 8 ? ~0ull : (1ull << (8 * bytes)) - 1;
+}
+
+// The value the raw bits of a type stand for.
+int64_t fromBits(uint64_t raw, const TypeSpec& t)
+{
+    raw &= mask(t.bytes);
+    if (t.isSigned && (raw >> (8 * t.bytes - 1)) & 1)
+        return static_cast<int64_t>(raw | ~mask(t.bytes));
+    return static_cast<int64_t>(raw);
+}
+
+} // namespace
+
+bool validSdoType(int code)
+{
+    return code >= 1 && code <= static_cast<int>(std::size(typeSpecs));
+}
+
+std::string_view sdoAbortText(SdoAbort abort)
+{
+    switch (abort) {
+#define KORVAN_SDO_ABORT_TEXT(name, code, text)                                                    \
+    case SdoAbort::name:                                                                           \
+        return text;
+        KORVAN_SDO_ABORTS(KORVAN_SDO_ABORT_TEXT)
+#undef KORVAN_SDO_ABORT_TEXT
+    }
+    return "";
+}
+
+bool fitsSdoType(SdoType type, double value)
+{
+    if (!std::isfinite(value) || value != std::trunc(value))
+        return false;
+    if (type == SdoType::Bool)
+        return value == 0 || value == 1;
+    const TypeSpec& t = spec(type);
+    const double range = std::ldexp(1.0, 8 * t.bytes);
+    if (t.isSigned)
+        return value >= -range / 2 && value < range / 2;
+    if (type == SdoType::Uint32)
+        return value >= -range / 2 && value < range;
+    return value >= 0 && value < range;
+}
+
+SdoAbort sdoRead(const ControllerState& s, const BusNodeState& node, int index, int subIndex,
+                 SdoType type, double& value)
+{
+    Entry e;
+    if (SdoAbort a = find(node, index, subIndex, e); a != SdoAbort::None)
+        return a;
+    const TypeSpec& want = spec(type);
+    const TypeSpec& has = spec(e.type);
+    if (want.bytes != has.bytes)
+        return SdoAbort::TypeMismatch;
+    const auto raw = static_cast<uint64_t>(readObject(s, node, e));
+    if (type == SdoType::Bool)
+        value = (raw & mask(want.bytes)) != 0 ? 1 : 0;
+    else
+        value = static_cast<double>(fromBits(raw, want));
+    return SdoAbort::None;
+}
+
+SdoAbort sdoWrite(ControllerState& s, BusNodeState& node, int index, int subIndex, SdoType type,
+                  int64_t value)
+{
+    Entry e;
+    if (SdoAbort a = find(node, index, subIndex, e); a != SdoAbort::None)
+        return a;
+    if (spec(type).bytes != spec(e.type).bytes)
+        return SdoAbort::TypeMismatch;
+    if (!e.writable)
+        return SdoAbort::WriteReadOnly;
+    return writeObject(s, node, e, fromBits(static_cast<uint64_t>(value), spec(e.type)));
+}
+
+} // namespace korvan::controller
