@@ -15,6 +15,22 @@
 
 namespace korvan::controller {
 
+namespace {
+
+// What a factory-new controller's ROM holds: the profile's bus program.
+std::vector<uint8_t> factoryRomPackage(const Profile& profile)
+{
+    if (profile.busProgram.empty())
+        return {};
+    link::krx::KrxPackage package;
+    package.project = "factory";
+    package.files.push_back(
+        {profile.busProgramName, {profile.busProgram.begin(), profile.busProgram.end()}});
+    return link::krx::writeKrx(package).bytes;
+}
+
+} // namespace
+
 Controller::Controller(Profile profile, ControllerOptions options)
     : m_clock(options.clock ? *options.clock : m_steadyClock), m_state(std::move(profile), m_clock),
       m_store(options.stateDir)
@@ -32,6 +48,8 @@ Controller::Controller(Profile profile, ControllerOptions options)
     for (std::size_t i = 0; i < stored.flash.size() && i < m_state.memory.flash.size(); ++i)
         m_state.memory.flash[i] = stored.flash[i];
     m_romPackage = m_store.loadRomPackage();
+    if (m_romPackage.empty())
+        m_romPackage = factoryRomPackage(m_state.profile);
     applyRomState();
 }
 

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -33,9 +34,19 @@ void takeInput(const json& j, const char* key, int& out)
         throw ProfileError(std::string("profile input \"") + key + "\" is out of range");
 }
 
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ProfileError("cannot read " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 } // namespace
 
-Profile parseProfile(std::string_view text)
+Profile parseProfile(std::string_view text, const std::string& baseDir)
 {
     json j;
     try {
@@ -163,6 +174,12 @@ Profile parseProfile(std::string_view text)
                 p.slots.push_back(std::move(slot));
             }
         }
+        if (j.contains("busProgram")) {
+            const std::filesystem::path path =
+                std::filesystem::path(baseDir) / j.at("busProgram").get<std::string>();
+            p.busProgramName = path.filename().string();
+            p.busProgram = readFile(path.string());
+        }
         if (j.contains("switches")) {
             for (const json& s : j.at("switches")) {
                 AxisSwitches sw;
@@ -198,12 +215,7 @@ Profile parseProfile(std::string_view text)
 
 Profile loadProfile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw ProfileError("cannot read profile " + path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parseProfile(text.str());
+    return parseProfile(readFile(path), std::filesystem::path(path).parent_path().string());
 }
 
 } // namespace korvan::controller

@@ -117,6 +117,10 @@ struct Profile
     std::vector<int> axisTypes;         // factory ATYPE per axis; missing = 0
     std::vector<ExpansionModule> modules;
     std::vector<BusSlot> slots;
+    /// The bus program the controller's factory ROM holds ("busProgram": a
+    /// path relative to the profile file); empty for none.
+    std::string busProgramName;
+    std::string busProgram;
     std::vector<AxisSwitches> switches;
     std::vector<AnalogSignal> analogSignals; // per local analogue input
     ErrorInjection errors;
@@ -129,8 +133,8 @@ public:
 };
 
 /// Parses profile JSON; throws ProfileError on malformed text or values out
-/// of range.
-Profile parseProfile(std::string_view json);
+/// of range. Files the profile names are read relative to baseDir.
+Profile parseProfile(std::string_view json, const std::string& baseDir = {});
 /// Reads and parses a profile file; throws ProfileError.
 Profile loadProfile(const std::string& path);
 

@@ -143,6 +143,28 @@ void registerBusCommands(CommandRegistry& registry)
                               out = c.state.bus.nodeCount(arg(c, 0));
                               return HostResult::ok();
                           }});
+    // What a bus program needs to number nodes and axes: the slot's type (0
+    // for none, so that it can walk all ten), the controller's own axes and
+    // the expansion modules' axes that come before the bus axes.
+    registry.addFunction({"SLOT_TYPE", 1, 1, [](CommandContext& c, double& out) {
+                              if (HostResult r = wholeArguments(c, 0, 0); r.failed())
+                                  return r;
+                              const int slot = arg(c, 0);
+                              out = c.state.bus.hasSlot(slot)
+                                        ? static_cast<int>(c.state.bus.slotType(slot))
+                                        : 0;
+                              return HostResult::ok();
+                          }});
+    registry.addFunction({"MAX_REALAXIS", 0, 0, [](CommandContext& c, double& out) {
+                              out = c.state.profile.realAxes;
+                              return HostResult::ok();
+                          }});
+    registry.addFunction({"MAX_MODULEAXIS", 0, 0, [](CommandContext& c, double& out) {
+                              out = 0;
+                              for (const ExpansionModule& m : c.state.profile.modules)
+                                  out += m.axes;
+                              return HostResult::ok();
+                          }});
     registry.addFunction({"NODE_INFO", 3, 3, [](CommandContext& c, double& out) {
                               BusNodeState* node = nullptr;
                               if (HostResult r = findNode(c, node); r.failed())

@@ -3,9 +3,13 @@
 // errors, and axes linked to drives and expansion modules.
 #include "controller/bus/axis_link.h"
 #include "controller_fixture.h"
+#include "link/krx/krx.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace korvan::controller::testing {
@@ -247,6 +251,41 @@ TEST_F(Bus, ModuleAxesBecomeControllerAxesByAddressAndType)
     // RTEX drives are servo axes without CANopen objects.
     ok("AXIS_ADDRESS(2)=" + std::to_string(busAxisAddress(1, 0, 0)));
     EXPECT_EQ(controller->axisFeatures(2), 0x800u);
+}
+
+TEST(BusProgram, FactoryRomRunsTheProfilesBusProgramUntilARomDownloadReplacesIt)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "korvan-bus-program-test";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "Start.bas") << "GLOBAL Sys_version\r\nSys_version = 1.02\r\n";
+    const Profile profile = parseProfile(R"({"busProgram": "Start.bas"})", dir.string());
+    EXPECT_EQ(profile.busProgramName, "Start.bas");
+    ManualClock clock;
+    Controller controller(profile, {"", &clock});
+    TaskContext task;
+    EXPECT_EQ(controller.execute(task, "?Sys_version").output, "1.02\r\n");
+    controller.execute(task, "reboot");
+    EXPECT_EQ(controller.execute(task, "?Sys_version").output, "1.02\r\n");
+    link::krx::KrxPackage own{"own", {{"Own.bas", {}}}};
+    const std::string text = "GLOBAL Sys_version\r\nSys_version = 2\r\n";
+    own.files[0].data.assign(text.begin(), text.end());
+    std::string messages;
+    ASSERT_EQ(controller.downloadPackage(link::krx::writeKrx(own).bytes, true, messages), 0)
+        << messages;
+    controller.execute(task, "reboot");
+    EXPECT_EQ(controller.execute(task, "?Sys_version").output, "2\r\n");
+    EXPECT_THROW(parseProfile(R"({"busProgram": "Missing.bas"})", dir.string()), ProfileError);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(BusProgram, DefaultProfileCarriesTheShippedBusProgram)
+{
+    const char* source = std::getenv("KORVAN_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const Profile profile =
+        loadProfile((std::filesystem::path(source) / "resources/sim/default.json").string());
+    EXPECT_EQ(profile.busProgramName, "EcatInit.bas");
+    EXPECT_NE(profile.busProgram.find("P_BusCmd"), std::string::npos);
 }
 
 } // namespace
