@@ -94,13 +94,13 @@ BusNodeIdentity:
     P_NodeAoutNum(bus_node) = NODE_INFO(bus_slot, bus_k, 13)
     RETURN
 
-' Links the drives' axes as the P_ variables say. Axes linked before lose
-' their bus type first, so that a node taken out of the configuration no
-' longer drives them. Entries beyond the nodes a slot really has, and axes
+' Links the drives' axes as the P_ variables say. Axes a bus address linked
+' before lose their bus type first, so that a node taken out of the
+' configuration no longer drives them. Entries beyond the nodes a slot really has, and axes
 ' outside the controller's range, are left out.
 BusTakeOver:
     FOR bus_a = 0 TO MAX_AXIS - 1
-        IF ATYPE(bus_a) >= 65 AND ATYPE(bus_a) <= 67 THEN
+        IF ATYPE(bus_a) >= 65 AND ATYPE(bus_a) <= 67 AND AXIS_ADDRESS(bus_a) >= 65536 THEN
             ATYPE(bus_a) = 0
             AXIS_ADDRESS(bus_a) = -1
         ENDIF
