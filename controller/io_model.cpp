@@ -10,11 +10,6 @@ namespace {
 constexpr double pi = 3.14159265358979323846;
 constexpr double pwmFactoryFrequency = 1000.0;
 
-int blocks(int count, int size)
-{
-    return (count + size - 1) / size;
-}
-
 void mark(std::vector<bool>& exists, int first, int count)
 {
     if (count <= 0)
@@ -23,6 +18,12 @@ void mark(std::vector<bool>& exists, int first, int count)
         exists.resize(static_cast<std::size_t>(first + count), false);
     for (int i = 0; i < count; ++i)
         exists[static_cast<std::size_t>(first + i)] = true;
+}
+
+// The first multiple of size at or above n.
+int roundUp(int n, int size)
+{
+    return (n + size - 1) / size * size;
 }
 
 bool within(const std::vector<bool>& exists, int n)
@@ -38,23 +39,21 @@ IoModel::IoModel(const Profile& profile, const Clock& clock) : m_clock(clock)
     mark(m_outputExists, 0, profile.outputs);
     mark(m_ainExists, 0, profile.analogInputs);
     mark(m_aoutExists, 0, profile.analogOutputs);
-    const int shift =
-        std::max({blocks(profile.inputs, 16), blocks(profile.outputs, 16),
-                  blocks(profile.analogInputs, 8), blocks(profile.analogOutputs, 4), 1}) -
-        1;
     m_signals.resize(static_cast<std::size_t>(profile.analogInputs));
     for (std::size_t i = 0; i < m_signals.size() && i < profile.analogSignals.size(); ++i)
         m_signals[i] = profile.analogSignals[i];
     for (const ExpansionModule& module : profile.modules) {
-        const int card = module.canId + shift;
+        // The card number on the expansion bus is the module's CAN id; the
+        // profile keeps it clear of the local I/O.
+        const int card = module.canId;
         m_cards.push_back(card);
         mark(m_inputExists, (card + 1) * 16, module.inputs);
         mark(m_outputExists, (card + 1) * 16, module.outputs);
         mark(m_ainExists, card * 8 + 8, module.analogInputs);
         mark(m_aoutExists, card * 4 + 4, module.analogOutputs);
     }
-    const int digitalFrom = blocks(std::max(inputRange(), outputRange()), 16) * 16;
-    const int analogFrom = blocks(std::max(analogInputRange(), analogOutputRange()), 8) * 8;
+    const int digitalFrom = roundUp(std::max(inputRange(), outputRange()), 16);
+    const int analogFrom = roundUp(std::max(analogInputRange(), analogOutputRange()), 8);
     m_nodeChannels = numberNodeChannels(profile, digitalFrom, analogFrom);
     for (const NodeChannels& c : m_nodeChannels) {
         mark(m_inputExists, c.firstDigital, c.inputs);

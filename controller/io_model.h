@@ -2,11 +2,11 @@
 // the PWM channels. Numbering: the controller's own channels start at 0; a
 // module with card number n has digital I/O from (n + 1) * 16, analogue
 // inputs from n * 8 + 8 and analogue outputs from n * 4 + 4. A module's card
-// number is its CAN id shifted past the blocks the local I/O occupies, so a
-// controller with 24 local inputs puts CAN id 0 at card 1 (inputs from 32)
-// instead of letting two channels share a number. Bus nodes follow: their
-// digital channels from the first multiple of 16 above every local and module
-// channel, their analogue channels from the first multiple of 8 above.
+// number is its CAN id; a profile whose module would share channel numbers
+// with the local I/O is refused (24 local inputs leave CAN id 1 as the lowest).
+// Bus nodes follow: their digital channels from the first multiple of 16
+// above every local and module channel, their analogue channels from the
+// first multiple of 8 above.
 #pragma once
 
 #include "controller/bus/field_bus.h"

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -42,6 +43,20 @@ std::string readFile(const std::string& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+int blocks(int count, int size)
+{
+    return (count + size - 1) / size;
+}
+
+// A module's I/O is numbered from its CAN id on; the local I/O must end below
+// the first channel of the lowest module, or two channels would share a number.
+int lowestFreeCanId(const Profile& p)
+{
+    return std::max({blocks(p.inputs, 16), blocks(p.outputs, 16), blocks(p.analogInputs, 8),
+                     blocks(p.analogOutputs, 4), 1}) -
+           1;
 }
 
 } // namespace
@@ -122,6 +137,11 @@ Profile parseProfile(std::string_view text, const std::string& baseDir)
             for (const json& m : j.at("modules")) {
                 ExpansionModule module;
                 takeCount(m, "canId", module.canId, 0, 127);
+                if (module.canId < lowestFreeCanId(p))
+                    throw ProfileError("expansion module CAN id " + std::to_string(module.canId) +
+                                       " overlaps the controller's own I/O; the lowest free "
+                                       "CAN id is " +
+                                       std::to_string(lowestFreeCanId(p)));
                 take(m, "hardId", module.hardId);
                 takeCount(m, "inputs", module.inputs, 0, 16);
                 takeCount(m, "outputs", module.outputs, 0, 16);

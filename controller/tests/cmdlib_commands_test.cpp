@@ -266,7 +266,7 @@ std::vector<WrapperCase> workbenchQueries()
             },
             0.8, "?*SET showing the ratio the motion engine keeps"),
         // The default profile: three drives and an I/O node on slot 0; bus
-        // channels follow the local and module ones (digital from 48,
+        // channels follow the local and module ones (digital from 64,
         // analogue from 8).
         query<int32_t>(
             "QueryNodeCount", [](auto h, auto* v) { return QueryNodeCount(h, 0, v); }, 4),
@@ -276,7 +276,7 @@ std::vector<WrapperCase> workbenchQueries()
             "QueryNodeAxisCount", [](auto h, auto* v) { return QueryNodeAxisCount(h, 0, 0, v); },
             1),
         query<int32_t>(
-            "QueryNodeIo", [](auto h, auto* v) { return QueryNodeIo(h, 0, 3, v); }, 48),
+            "QueryNodeIo", [](auto h, auto* v) { return QueryNodeIo(h, 0, 3, v); }, 64),
         query<int32_t>(
             "QueryNodeAio", [](auto h, auto* v) { return QueryNodeAio(h, 0, 3, v); }, 8),
         // A drive no axis drives yet shows cyclic synchronous position (8).

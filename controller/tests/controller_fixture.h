@@ -24,7 +24,7 @@ inline Profile testProfile()
       "scope": {"channels": 8, "dtRegisters": true},
       "identity": {"softType": "Korvan VC-8", "softVersion": 2.5, "softDate": 20260315,
                    "hardId": 65539, "controllerId": 4242, "ip": "127.0.0.60"},
-      "modules": [{"canId": 0, "hardId": 801, "inputs": 16, "outputs": 16, "axes": 2}],
+      "modules": [{"canId": 1, "hardId": 801, "inputs": 16, "outputs": 16, "axes": 2}],
       "bus": [{"type": "EtherCAT", "nodes": [{"kind": "drive"}]}, {"type": "rtex"}]
     })");
 }

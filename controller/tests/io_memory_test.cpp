@@ -29,7 +29,7 @@ TEST_F(IoMemoryTest, InputInversionFlipsWhatTheProgramSees)
 
 TEST_F(IoMemoryTest, ExpansionModuleNumbersFollowTheLocalBlocks)
 {
-    // 24 local inputs take blocks 0 and 1, so CAN id 0 is card 1: I/O from 32.
+    // The module with CAN id 1 is card 1: I/O from 32, clear of the 24 local inputs.
     EXPECT_EQ(ok("?IN(23) IN(32) IN(47)"), "0 0 0\r\n");
     EXPECT_EQ(code("?IN(24)"), 2003);
     EXPECT_EQ(code("?IN(48)"), 2003);

@@ -40,7 +40,7 @@ TEST_F(RecordsTest, ChildCardsEnumerateFromPrevious65535)
     ASSERT_EQ(first.size(), 12u);
     EXPECT_EQ(u32(first, 0), 801u);
     const uint32_t card = u16(first, 4);
-    EXPECT_EQ(card, 1u); // CAN id 0 after two local blocks
+    EXPECT_EQ(card, 1u); // the module's CAN id
     EXPECT_EQ(first[6], 16);
     EXPECT_EQ(first[7], 16);
     EXPECT_EQ(first[8], 0);
@@ -54,7 +54,7 @@ TEST_F(RecordsTest, ChildCardsEnumerateFromPrevious65535)
     EXPECT_EQ(u16(controller->childCard(static_cast<uint16_t>(card - 1)), 4), card);
 }
 
-TEST(RecordsSmall, CardNumberEqualsCanIdWhenLocalIoFitsOneBlock)
+TEST(RecordsSmall, CardNumberIsTheCanId)
 {
     ManualClock clock;
     Controller c(parseProfile(R"({"io": {"inputs": 16, "outputs": 8},
@@ -87,7 +87,10 @@ TEST(Profile, MalformedProfilesAreRefusedWithAReason)
     for (const char* text :
          {"", "[1]", R"({"axes": {"virtual": 0}})", R"({"axes": {"virtual": 2, "real": 3}})",
           R"({"bus": [{"type": "CANOPEN"}]})", R"({"io": {"inputs": "many"}})",
-          R"({"modules": [{"canId": 1}, {"canId": 1}]})", R"({"switches": [{"axis": 99}]})"}) {
+          R"({"modules": [{"canId": 1}, {"canId": 1}]})", R"({"switches": [{"axis": 99}]})",
+          // 24 local inputs reach into card 0's numbers (16..31).
+          R"({"io": {"inputs": 24}, "modules": [{"canId": 0}]})",
+          R"({"io": {"analogInputs": 9}, "modules": [{"canId": 0}]})"}) {
         EXPECT_THROW(parseProfile(text), ProfileError) << text;
     }
 }

@@ -51,7 +51,10 @@ protected:
 
 TEST_F(SimE2E, ServesEveryTransportAndCleansUp)
 {
-    korvan::testing::SimProcess sim({.eth = "127.0.0.61:0", .com = 7, .pci = 1});
+    korvan::testing::SimOptions options = korvan::testing::ethernetOptions("127.0.0.61:0");
+    options.com = 7;
+    options.pci = 1;
+    korvan::testing::SimProcess sim(options);
     ASSERT_TRUE(sim.ready()) << sim.readyLine();
     const std::string ip = "--ip " + sim.ethEndpoint() + " ";
     EXPECT_EQ(korvanCmd(ip + "'SPEED(2)=12.5' '?SPEED(2) ACCEL(2)'"), "12.5 1000\r\n");
@@ -70,7 +73,7 @@ TEST_F(SimE2E, ServesEveryTransportAndCleansUp)
 
 TEST_F(SimE2E, IpAddressPersistsInTheStateDirectory)
 {
-    korvan::testing::SimProcess sim({.eth = "127.0.0.61:0"});
+    korvan::testing::SimProcess sim(korvan::testing::ethernetOptions("127.0.0.61:0"));
     ASSERT_TRUE(sim.ready()) << sim.readyLine();
     korvanCmd("--ip " + sim.ethEndpoint() + " 'IP_ADDRESS = 127.0.0.99'");
     sim.stop();

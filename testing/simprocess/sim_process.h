@@ -24,6 +24,15 @@ struct SimOptions
     std::filesystem::path stateDir;
 };
 
+/// Options of a controller served on one loopback Ethernet endpoint.
+inline SimOptions ethernetOptions(std::string endpoint, std::string profile = "default.json")
+{
+    SimOptions options;
+    options.profile = std::move(profile);
+    options.eth = std::move(endpoint);
+    return options;
+}
+
 class SimProcess
 {
 public:

@@ -1,10 +1,11 @@
 #include "workbench/shell/connection_registry.h"
 
-#include "workbench/shell/controller_queries.h"
+#include "cmdlib/controller_data.h"
+#include "cmdlib/execute.h"
+#include "cmdlib/io.h"
 #include "workbench/shell/controller_search.h"
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -48,8 +49,8 @@ int ConnectionRegistry::probeBusType()
     if (VXC_GetSoftVersion(slot->handle, &version, typeText.data(), &date) == 0)
         slot->eciFlag = std::strstr(typeText.data(), "ECI") ? 1 : 0;
 
-    std::array<char, kReplyCapacity> reply{};
-    if (executeCommand(slot->handle, "?*SLOT", reply.data(), kReplyCapacity) != 0)
+    std::array<char, cmd::kReplyCapacity> reply{};
+    if (cmd::ExecuteCommand(slot->handle, "?*SLOT", reply.data(), cmd::kReplyCapacity) != 0)
         return 0;
     const bool ethercat = std::strstr(reply.data(), "ETHERCAT") != nullptr;
     const bool rtex = std::strstr(reply.data(), "RTEX") != nullptr;
@@ -140,16 +141,12 @@ void ConnectionRegistry::disconnectCurrent()
         return;
     }
     int32_t pwmCount = 0;
-    readPwmCount(handle, pwmCount);
+    cmd::QueryPwmCount(handle, &pwmCount);
     // A hostile count must not keep the program sending for minutes.
     if (pwmCount > kMaxPwmChannels)
         pwmCount = kMaxPwmChannels;
-    for (int i = 0; i < pwmCount; ++i) {
-        std::array<char, kReplyCapacity> command{};
-        std::snprintf(command.data(), command.size(), "PWM_DUTY(%d) = %f", i, 0.0);
-        std::array<char, kReplyCapacity> reply{};
-        executeCommand(handle, command.data(), reply.data(), kReplyCapacity);
-    }
+    for (int i = 0; i < pwmCount; ++i)
+        cmd::SetPwmDuty(handle, i, 0.0f);
     if (VXC_Close(handle) != 0)
         return;
 

@@ -1,6 +1,6 @@
 #include "workbench/shell/controller_reset.h"
 
-#include "workbench/shell/controller_queries.h"
+#include "cmdlib/execute.h"
 
 #include <array>
 
@@ -12,8 +12,8 @@ ResetOutcome resetController(const AppState& state)
     const std::array<float, 100> zeros{};
     if (VXC_FlashWritef(handle, 0, 100, zeros.data()) != 0)
         return ResetOutcome::Failed;
-    std::array<char, kReplyCapacity> reply{};
-    if (executeCommand(handle, "reboot", reply.data(), kReplyCapacity) != 0)
+    std::array<char, cmd::kReplyCapacity> reply{};
+    if (cmd::ExecuteCommand(handle, "reboot", reply.data(), cmd::kReplyCapacity) != 0)
         return ResetOutcome::Failed;
     return ResetOutcome::Rebooted;
 }

@@ -4,6 +4,9 @@
 #include "workbench/shell/captions.h"
 #include "workbench/shell/icons.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 #include <QTreeWidget>
 
 #include <array>
@@ -14,6 +17,22 @@ namespace {
 // Image list order: icons 324, 325, 326, 328, 327.
 constexpr std::array<int, 5> kImageResources{324, 325, 326, 328, 327};
 constexpr int kDataRole = Qt::UserRole;
+
+// The popup menu of resource 119. The tree's items are made by the program,
+// not by the user, so only Copy (the item's text, such as an IP address) acts;
+// Cut and Paste stay greyed.
+struct PopupEntry
+{
+    int id;
+    const char* chinese;
+    const char* english;
+    bool copies;
+};
+constexpr std::array kPopupEntries{
+    PopupEntry{57635, "剪切(&T)", "Cu&t", false},
+    PopupEntry{57634, "复制(&C)", "&Copy", true},
+    PopupEntry{57637, "粘贴(&P)", "&Paste", false},
+};
 
 // A fresh branch is shown with its groups open.
 void expandBranch(QTreeWidgetItem* connection)
@@ -36,6 +55,32 @@ CKorvanToolsView::CKorvanToolsView(AppState& state, ConnectionMessenger& frame, 
     m_tree->setStyleSheet(QStringLiteral("QTreeWidget { background: white; }"));
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { selectionChanged(current); });
+    // Right-click and the context key both ask for the popup menu.
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QTreeWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { showPopupMenu(m_tree->viewport()->mapToGlobal(at)); });
+}
+
+QMenu* CKorvanToolsView::showPopupMenu(const QPoint& globalPosition)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("TreePopup119"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QTreeWidgetItem* item = m_tree->currentItem();
+    for (const PopupEntry& entry : kPopupEntries) {
+        QAction* action =
+            menu->addAction(QString::fromUtf8(pick(m_state, entry.chinese, entry.english)));
+        action->setData(entry.id);
+        action->setEnabled(entry.copies && item);
+        if (entry.copies && item) {
+            const QString text = item->text(0);
+            connect(action, &QAction::triggered, this,
+                    [text] { QApplication::clipboard()->setText(text); });
+        }
+    }
+    // Not exec(): the menu must not run a modal loop of its own.
+    menu->popup(globalPosition);
+    return menu;
 }
 
 void CKorvanToolsView::showEvent(QShowEvent* event)

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -40,6 +41,8 @@ public:
     QTreeWidget* tree() const { return m_tree; }
     /// Runs what the first showing runs (for a frame that is not shown).
     void firstShowing();
+    /// Shows the popup menu (resource 119) at a global position; it closes itself.
+    QMenu* showPopupMenu(const QPoint& globalPosition);
 
     // ConnectionTree
     void deleteAllItems() final;

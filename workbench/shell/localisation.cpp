@@ -1,7 +1,7 @@
 #include "workbench/shell/localisation.h"
 
+#include "cmdlib/parse.h"
 #include "platform/core/private_profile.h"
-#include "workbench/shell/controller_queries.h"
 #include "workbench/shell/menu_commands.h"
 
 #include <system_error>
@@ -65,7 +65,7 @@ void LoadLanguage(const platform::AppProfile& profile, AppState& state)
     if (!saved)
         return;
     int32_t language = state.language;
-    if (parseIntList(saved->c_str(), 1, &language) == 0)
+    if (cmd::ParseIntList(saved->c_str(), 1, &language) == 0)
         state.language = language;
 }
 

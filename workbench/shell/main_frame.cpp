@@ -12,6 +12,7 @@
 #include "workbench/shell/korvan_tools_view.h"
 #include "workbench/shell/localisation.h"
 #include "workbench/shell/menu_commands.h"
+#include "workbench/shell/my_splitter.h"
 #include "workbench/shell/popup_dialogs.h"
 #include "workbench/shell/single_axis_host.h"
 #include "workbench/shell/status_poll.h"
@@ -23,7 +24,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -33,22 +33,7 @@ namespace {
 
 constexpr int kTreeWidth = 200;
 constexpr int kConsoleHeight = 255;
-constexpr int kBarWidth = 4;
-
-class MySplitterHandle final : public QSplitterHandle
-{
-public:
-    using QSplitterHandle::QSplitterHandle;
-
-protected:
-    void paintEvent(QPaintEvent*) final
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), QColor(200, 200, 200));
-        painter.setPen(Qt::black);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-};
+constexpr int kBarWidth = MySplitter::kBarWidth;
 
 QString text(const std::string& value)
 {
@@ -56,18 +41,6 @@ QString text(const std::string& value)
 }
 
 } // namespace
-
-MySplitter::MySplitter(Qt::Orientation orientation, QWidget* parent)
-    : QSplitter(orientation, parent)
-{
-    setHandleWidth(kBarWidth);
-    setStyleSheet(QStringLiteral("MySplitter { border: 2px solid rgb(120, 120, 120); }"));
-}
-
-QSplitterHandle* MySplitter::createHandle()
-{
-    return new MySplitterHandle(orientation(), this);
-}
 
 CMainFrame::CMainFrame(AppState& state, platform::AppProfile& profile, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_profile(profile)
@@ -79,10 +52,12 @@ CMainFrame::CMainFrame(AppState& state, platform::AppProfile& profile, QWidget* 
     outer->setHandleWidth(kBarWidth);
     m_tree = new CKorvanToolsView(state, *this, outer);
     m_column = new MySplitter(Qt::Vertical, outer);
-    m_rightPane = new QWidget(m_column);
+    m_rightPane = new QWidget;
     auto* paneLayout = new QVBoxLayout(m_rightPane);
     paneLayout->setContentsMargins(0, 0, 0, 0);
-    m_console = new View_OnlineCmd(state, *this, m_column);
+    m_column->addPane(m_rightPane);
+    m_console = new View_OnlineCmd(state, *this);
+    m_consolePane = m_column->addPane(m_console);
     outer->addWidget(m_tree);
     outer->addWidget(m_column);
     outer->setStretchFactor(1, 1);
@@ -306,13 +281,13 @@ void CMainFrame::toggleConsole()
     m_consoleShown = !m_consoleShown;
     if (!m_consoleShown) {
         m_savedSizes = m_column->sizes();
-        m_console->hide();
+        m_consolePane->hide();
     } else {
         QList<int> sizes = m_savedSizes;
         const int column = m_column->height();
         if (sizes.size() != 2 || sizes[1] < 10)
             sizes = {column - 235 - kBarWidth, 235};
-        m_console->show();
+        m_consolePane->show();
         m_column->setSizes(sizes);
     }
     action(32774)->setChecked(m_consoleShown);

@@ -9,6 +9,7 @@
 
 #include "workbench/shell/app_state.h"
 #include "workbench/shell/connection_messenger.h"
+#include "workbench/shell/my_splitter.h"
 
 #include <QMainWindow>
 #include <QSplitter>
@@ -30,18 +31,6 @@ namespace korvan::shell {
 class CKorvanToolsView;
 class View_OnlineCmd;
 class SingleAxisHost;
-
-// The inner splitter with its fixed colours: grey bars with a black frame.
-class MySplitter final : public QSplitter
-{
-    Q_OBJECT
-
-public:
-    explicit MySplitter(Qt::Orientation orientation, QWidget* parent = nullptr);
-
-protected:
-    QSplitterHandle* createHandle() final;
-};
 
 /// The kinds of view the upper right pane shows.
 enum class RightViewKind : int
@@ -107,6 +96,7 @@ private:
     platform::AppProfile& m_profile;
     CKorvanToolsView* m_tree = nullptr;
     View_OnlineCmd* m_console = nullptr;
+    QWidget* m_consolePane = nullptr; // the console inside its border
     MySplitter* m_column = nullptr;
     QWidget* m_rightPane = nullptr;
     QWidget* m_rightView = nullptr;

@@ -1,10 +1,12 @@
 #include "workbench/shell/resource_tree_logic.h"
 
-#include "workbench/shell/controller_queries.h"
+#include "cmdlib/axis.h"
+#include "cmdlib/block_query.h"
+#include "cmdlib/command.h"
+#include "cmdlib/controller_data.h"
+#include "cmdlib/records.h"
 
-#include <array>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 
 namespace korvan::shell {
@@ -14,7 +16,6 @@ namespace {
 // told apart; the groups likewise fit below 1000 per connection.
 constexpr int kHighestAxis = 998;
 constexpr int kMaxNodes = 128;
-constexpr int kMaxModules = 128;
 
 std::string axisText(int axis)
 {
@@ -39,12 +40,11 @@ int clampCount(float value, int highest)
     return value > static_cast<float>(highest) ? highest : static_cast<int>(value);
 }
 
-void sendDirect(ControllerHandle handle, const char* format, int a, int b)
+// The two settings that make a module axis addressable; their codes are ignored.
+void configureModuleAxis(ControllerHandle handle, int axis, int address)
 {
-    std::array<char, kReplyCapacity> command{};
-    std::snprintf(command.data(), command.size(), format, a, b);
-    std::array<char, kReplyCapacity> reply{};
-    executeDirect(handle, command.data(), reply.data(), kReplyCapacity);
+    cmd::Send(handle, cmd::Base::Direct, cmd::Format("AXIS_ADDRESS(%d)=%d", axis, address));
+    cmd::Send(handle, cmd::Base::Direct, cmd::Format("ATYPE(%d)=%d", axis, 8));
 }
 
 // Adds the expansion modules after the local axes, telling the controller
@@ -54,25 +54,21 @@ int addModules(ControllerHandle handle, int slotIndex, int connectionItem, int f
 {
     int modules = 0;
     int nextAxis = firstAxis;
-    ChildCard card;
-    int32_t code = readChildCard(handle, 0xFFFF, card);
-    while (code == 0 && card.canId < 128 && modules < kMaxModules) {
+    for (const cmd::ChildCardRecord& card : cmd::EnumerateModules(handle)) {
+        const int canId = card.cardNumber();
         const int32_t moduleData = TreeItemData::module(slotIndex, modules);
-        const int item = sink.addItem(connectionItem, "CanId" + std::to_string(card.canId),
+        const int item = sink.addItem(connectionItem, "CanId" + std::to_string(canId),
                                       TreeImage::Module, moduleData);
-        int address = card.canId;
-        for (int i = 0; i < card.axes; ++i, ++nextAxis, address += 32) {
+        int address = canId;
+        for (int i = 0; i < card.axisCount(); ++i, ++nextAxis, address += 32) {
             if (nextAxis >= virtualAxes || nextAxis > kHighestAxis)
                 continue;
-            if (nextAxis <= 128) {
-                sendDirect(handle, "AXIS_ADDRESS(%d)=%d", nextAxis, address);
-                sendDirect(handle, "ATYPE(%d)=%d", nextAxis, 8);
-            }
+            if (nextAxis <= 128)
+                configureModuleAxis(handle, nextAxis, address);
             sink.addItem(item, axisText(nextAxis), TreeImage::ModuleAxis,
                          TreeItemData::axis(moduleData, nextAxis));
         }
         ++modules;
-        code = readChildCard(handle, card.canId, card);
     }
     return modules;
 }
@@ -81,8 +77,8 @@ void readNodeAxes(ControllerHandle handle, int node, int& first, int& count)
 {
     float start = 0.0f;
     float number = 0.0f;
-    readRangeFloats(handle, "P_NodeAxisstart", node, 1, &start);
-    readRangeFloats(handle, "P_NodeAxisnum", node, 1, &number);
+    cmd::QueryRangeBlock(handle, "P_NodeAxisstart", node, 1, &start);
+    cmd::QueryRangeBlock(handle, "P_NodeAxisnum", node, 1, &number);
     first = static_cast<int>(start);
     count = clampCount(number, kHighestAxis + 1);
 }
@@ -91,7 +87,7 @@ void buildFieldBusBranch(ControllerHandle handle, int slotIndex, int connectionI
                          TreeBranchSink& sink)
 {
     float nodeNumber = 0.0f;
-    readNamedFloat(handle, "P_SetNodeNum", nodeNumber);
+    cmd::QueryNamedValue(handle, "P_SetNodeNum", &nodeNumber);
     const int nodes = clampCount(nodeNumber, kMaxNodes);
     int first = 0;
     int count = 0;
@@ -102,9 +98,10 @@ void buildFieldBusBranch(ControllerHandle handle, int slotIndex, int connectionI
     addAxes(sink, local, localData, first, count, TreeImage::Axis);
 
     int modules = 0;
-    SpecFields spec;
-    if (readSpecification(handle, spec) == 0)
-        modules = addModules(handle, slotIndex, connectionItem, count, spec.virtualAxes, sink);
+    cmd::ControllerSpecRecord spec;
+    if (cmd::ReadControllerSpec(handle, spec) == 0)
+        modules =
+            addModules(handle, slotIndex, connectionItem, count, spec.virtualAxisCount(), sink);
 
     for (int k = 1; k < nodes; ++k) {
         readNodeAxes(handle, k, first, count);
@@ -118,13 +115,14 @@ void buildFieldBusBranch(ControllerHandle handle, int slotIndex, int connectionI
 void buildPlainBranch(ControllerHandle handle, int slotIndex, int connectionItem,
                       TreeBranchSink& sink)
 {
-    SpecFields spec;
-    if (readSpecification(handle, spec) != 0)
+    cmd::ControllerSpecRecord spec;
+    if (cmd::ReadControllerSpec(handle, spec) != 0)
         return;
     const int32_t localData = TreeItemData::localGroup(slotIndex);
     const int local = sink.addItem(connectionItem, "Local", TreeImage::LocalGroup, localData);
-    addAxes(sink, local, localData, 0, spec.realAxes, TreeImage::Axis);
-    addModules(handle, slotIndex, connectionItem, spec.realAxes, spec.virtualAxes, sink);
+    addAxes(sink, local, localData, 0, spec.realAxisCount(), TreeImage::Axis);
+    addModules(handle, slotIndex, connectionItem, spec.realAxisCount(), spec.virtualAxisCount(),
+               sink);
 }
 
 // The number in the (at most 8) characters after a word, when they start with a digit.
@@ -155,7 +153,7 @@ std::optional<std::string> connectionItemText(const ConnectionSlot& slot)
 void buildBranch(const ConnectionSlot& slot, int slotIndex, int connectionItem,
                  TreeBranchSink& sink)
 {
-    if (slot.busType != 0 && sysVersionPresent(slot.handle))
+    if (slot.busType != 0 && cmd::ProbeSysVersion(slot.handle))
         buildFieldBusBranch(slot.handle, slotIndex, connectionItem, sink);
     else
         buildPlainBranch(slot.handle, slotIndex, connectionItem, sink);

@@ -132,6 +132,19 @@ std::array<uint8_t, VXC_CHILD_CARD_SIZE> childCard(int canId, int axes)
 using korvan::shell::fakes::script;
 using korvan::shell::fakes::ScriptedLink;
 
+namespace {
+
+int32_t scriptedModbusCall(ControllerHandle handle, const char* name)
+{
+    auto* c = ScriptedLink::of(handle);
+    if (!c)
+        return VXC_ERR_BAD_HANDLE;
+    c->calls.push_back(name);
+    return VXC_ERR_NOT_SUPPORTED;
+}
+
+} // namespace
+
 extern "C" {
 
 int32_t VXC_SetComDefaultBaud(uint32_t, uint32_t, uint32_t, uint32_t)
@@ -330,6 +343,28 @@ int32_t VXC_Resume(ControllerHandle handle)
         return VXC_ERR_BAD_HANDLE;
     c->calls.push_back("VXC_Resume");
     return 0;
+}
+
+// The scripted controllers have no Modbus area: the calls are recorded and
+// refused, as a controller without one answers them.
+int32_t VXC_Modbus_Get0x(ControllerHandle handle, uint16_t, uint16_t, uint8_t*)
+{
+    return scriptedModbusCall(handle, "VXC_Modbus_Get0x");
+}
+
+int32_t VXC_Modbus_Set0x(ControllerHandle handle, uint16_t, uint16_t, const uint8_t*)
+{
+    return scriptedModbusCall(handle, "VXC_Modbus_Set0x");
+}
+
+int32_t VXC_Modbus_Get4x(ControllerHandle handle, uint16_t, uint16_t, uint16_t*)
+{
+    return scriptedModbusCall(handle, "VXC_Modbus_Get4x");
+}
+
+int32_t VXC_Modbus_Set4x(ControllerHandle handle, uint16_t, uint16_t, const uint16_t*)
+{
+    return scriptedModbusCall(handle, "VXC_Modbus_Set4x");
 }
 
 } // extern "C"

@@ -8,59 +8,31 @@
 #include "workbench/shell/localisation.h"
 #include "workbench/shell/main_frame.h"
 #include "workbench/shell/popup_dialogs.h"
+#include "workbench/shell/tests/workbench_fixture.h"
 #include "workbench/shell/view_onlinecmd.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTreeWidget>
 
 using namespace korvan::shell;
 using korvan::platform::ScriptedMessageBoxes;
+using korvan::shell::fakes::treeTexts;
+using korvan::shell::fakes::Workbench;
 using korvan::testing::FakeLink;
 
 namespace {
-
-// One frame with fresh state, its profile in a temporary folder and the
-// language files of the source tree.
-struct Workbench
-{
-    explicit Workbench(const QString& savedLanguage = {})
-    {
-        qputenv("KORVAN_PROFILE", (dir.path() + "/profile.ini").toUtf8());
-        LanguageFiles::setProgramDir(qEnvironmentVariable("KORVAN_SOURCE_DIR").toStdString() +
-                                     "/resources");
-        if (!savedLanguage.isEmpty())
-            profile.writeString("Languge_Info", "Trelkit_Lang", savedLanguage.toStdString());
-        frame = std::make_unique<CMainFrame>(state, profile);
-        frame->setRebootWait(0);
-        frame->treeView()->firstShowing();
-    }
-    // Message boxes and desktop opens are recorded, never shown.
-    ScriptedMessageBoxes boxes;
-    korvan::platform::RecordingShellOpener opener;
-    QTemporaryDir dir;
-    AppState state;
-    korvan::platform::AppProfile profile{"Korvan Trelkit", "Korvan Tools"};
-    std::unique_ptr<CMainFrame> frame;
-};
-
-QStringList treeTexts(QTreeWidget* tree)
-{
-    QStringList texts;
-    std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* item) {
-        texts << item->text(0);
-        for (int i = 0; i < item->childCount(); ++i)
-            walk(item->child(i));
-    };
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        walk(tree->topLevelItem(i));
-    return texts;
-}
 
 std::array<uint8_t, VXC_SPEC_RECORD_SIZE> spec(int real, int virtualAxes)
 {
@@ -177,6 +149,151 @@ private Q_SLOTS:
                  std::optional<std::string>("0"));
         QVERIFY(bench.frame->action(32785)->isChecked());
         QCOMPARE(bench.frame->action(32778)->text(), QString("自动连接"));
+    }
+
+    void englishToChineseSwitchConfirmsInEnglishAndSaves()
+    {
+        FakeLink link;
+        Workbench bench("0");
+        bench.frame->runCommand(32789); // already English
+        QVERIFY(bench.boxes.texts().isEmpty());
+        bench.frame->runCommand(32785);
+        QCOMPARE(bench.boxes.texts(), QStringList({"Please restart the software!"}));
+        QCOMPARE(bench.profile.readString("Languge_Info", "Trelkit_Lang"),
+                 std::optional<std::string>("1"));
+        QCOMPARE(bench.state.language, 0);
+        QVERIFY(bench.frame->action(32789)->isChecked());
+        QVERIFY(!bench.frame->action(32785)->isChecked());
+        QCOMPARE(bench.frame->action(32778)->text(), QString("Auto Connect"));
+    }
+
+    void treePopupMenuCopiesTheSelectedItem()
+    {
+        FakeLink link;
+        link.setSearchResult("127.0.0.70");
+        Workbench bench;
+        QTreeWidget* tree = bench.tree();
+        tree->setCurrentItem(tree->topLevelItem(0));
+        // Right-click (or the context key) asks for the menu at the pointer.
+        Q_EMIT tree->customContextMenuRequested(QPoint(5, 5));
+        auto* menu = bench.frame->treeView()->findChild<QMenu*>("TreePopup119");
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->isVisible());
+        QStringList texts;
+        QList<bool> enabled;
+        for (QAction* action : menu->actions()) {
+            texts << action->text();
+            enabled << action->isEnabled();
+        }
+        QCOMPARE(texts, QStringList({"剪切(&T)", "复制(&C)", "粘贴(&P)"}));
+        QCOMPARE(enabled, QList<bool>({false, true, false}));
+        menu->actions()[1]->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QString("127.0.0.70"));
+        menu->close();
+    }
+
+    void treePopupMenuWithoutSelectionActsOnNothing()
+    {
+        FakeLink link;
+        Workbench bench("0");
+        QMenu* menu = bench.frame->treeView()->showPopupMenu(QPoint(0, 0));
+        QCOMPARE(menu->actions()[1]->text(), QString("&Copy"));
+        for (QAction* action : menu->actions())
+            QVERIFY(!action->isEnabled());
+        menu->close();
+    }
+
+    void rightColumnSplitterDrawsItsFixedColours()
+    {
+        FakeLink link;
+        Workbench bench;
+        bench.frame->resize(1200, 900);
+        bench.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bench.frame.get()));
+        QSplitter* column = bench.frame->rightColumn();
+        const QImage image = column->grab().toImage();
+        const QRect bar = column->handle(1)->geometry();
+        QCOMPARE(bar.height(), 4);
+        const int barMiddle = bar.center().y();
+        const int paneMiddle = bar.top() / 2;
+        // Outer border, pane border, bar fill and frame, and the crossings.
+        QCOMPARE(image.pixelColor(0, paneMiddle), QColor(120, 120, 120));
+        QCOMPARE(image.pixelColor(1, paneMiddle), QColor(120, 120, 120));
+        QCOMPARE(image.pixelColor(2, paneMiddle), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(3, paneMiddle), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(image.width() / 2, bar.top()), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(image.width() / 2, bar.top() + 1), QColor(200, 200, 200));
+        QCOMPARE(image.pixelColor(0, barMiddle), QColor(0, 200, 0));
+        QCOMPARE(image.pixelColor(image.width() - 1, barMiddle), QColor(0, 200, 0));
+    }
+
+    void consolePaneFollowsTheTrimmedTranscript()
+    {
+        FakeLink link;
+        Workbench bench;
+        View_OnlineCmd* console = bench.frame->console();
+        std::string lines;
+        for (int i = 0; i < 1001; ++i) {
+            std::string line = "line" + std::to_string(i);
+            line.resize(999, '.');
+            lines += line + "\n";
+        }
+        console->Append(lines);
+        QVERIFY(console->transcript().size() > 1'000'000);
+        QCOMPARE(console->output()->document()->blockCount(), 1002);
+        console->Append("tail\n");
+        // The first 1000 lines went before the new text arrived.
+        QCOMPARE(console->output()->document()->firstBlock().text().left(8), QString("line1000"));
+        QString expected = QString::fromStdString(console->transcript().text());
+        expected.remove(QLatin1Char('\r'));
+        QCOMPARE(console->output()->toPlainText(), expected);
+        QVERIFY(console->output()->toPlainText().endsWith("tail\n"));
+    }
+
+    void dialogsShowEveryCaptionWhole_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("Chinese") << "";
+        QTest::newRow("English") << "0";
+    }
+
+    void dialogsShowEveryCaptionWhole()
+    {
+        QFETCH(QString, saved);
+        FakeLink link;
+        Workbench bench(saved);
+        PopView_Connet connect(bench.state, bench.frame->treeView()->registry(), *bench.frame);
+        PopView_IpSet ip(bench.state);
+        PopView_Krx krx(bench.state);
+        for (QDialog* dialog : std::initializer_list<QDialog*>{&connect, &ip, &krx}) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            // Set KORVAN_SCREENSHOT_DIR to look at the dialogs as laid out.
+            if (const QString shots = qEnvironmentVariable("KORVAN_SCREENSHOT_DIR");
+                !shots.isEmpty())
+                dialog->grab().save(
+                    QStringLiteral("%1/%2-%3.png")
+                        .arg(shots, dialog->metaObject()->className(), QTest::currentDataTag()));
+            for (QWidget* control : dialog->findChildren<QWidget*>()) {
+                QString text;
+                if (auto* button = qobject_cast<QPushButton*>(control))
+                    text = button->text();
+                else if (auto* label = qobject_cast<QLabel*>(control))
+                    text = label->text();
+                if (text.isEmpty())
+                    continue;
+                const int needed = control->fontMetrics().horizontalAdvance(text);
+                const int room = qobject_cast<QPushButton*>(control)
+                                     ? control->width() - 6
+                                     : control->contentsRect().width();
+                QVERIFY2(needed <= room,
+                         qPrintable(QStringLiteral("%1: \"%2\" needs %3 px, has %4")
+                                        .arg(dialog->metaObject()->className(), text)
+                                        .arg(needed)
+                                        .arg(room)));
+                QVERIFY(dialog->rect().contains(control->geometry()));
+            }
+        }
     }
 
     void consoleSendsEchoesAndRemembers()

@@ -62,7 +62,7 @@ private Q_SLOTS:
         qputenv("KORVAN_SEARCH", "127.0.0.87"); // nobody answers the start's search
         LanguageFiles::setProgramDir(qEnvironmentVariable("KORVAN_SOURCE_DIR").toStdString() +
                                      "/resources");
-        korvan::testing::SimProcess controller({.eth = "127.0.0.86:0"});
+        korvan::testing::SimProcess controller(korvan::testing::ethernetOptions("127.0.0.86:0"));
         QVERIFY2(controller.ready(), controller.readyLine().c_str());
 
         korvan::platform::ScriptedMessageBoxes boxes;

@@ -6,6 +6,7 @@ INVERT_IN(0,1)
 ?IN(0) IN(1)            ' expect: 1 0
 ?INVERT_IN(0),INVERT_IN(1) ' expect: 1 0
 ?IN(24)                 ' expect error: 2003
-?IN(32)                 ' expect: 0
-OP(32,1)
-?OP(32)                 ' expect: 1
+?IN(32)                 ' expect error: 2003
+?IN(48)                 ' expect: 0
+OP(48,1)
+?OP(48)                 ' expect: 1
