@@ -4,6 +4,30 @@
 
 namespace korvan::controller {
 
+namespace {
+
+template <typename Spec> void addOrReplace(std::vector<Spec>& specs, Spec spec)
+{
+    for (Spec& existing : specs) {
+        if (existing.name == spec.name) {
+            existing = std::move(spec);
+            return;
+        }
+    }
+    specs.push_back(std::move(spec));
+}
+
+template <typename Spec> const Spec* byName(const std::vector<Spec>& specs, std::string_view name)
+{
+    for (const Spec& spec : specs) {
+        if (spec.name == name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 int CommandContext::axis() const
 {
     if (ref.axis)
@@ -18,42 +42,22 @@ const std::vector<int>& CommandContext::baseAxes() const
 
 void CommandRegistry::add(CommandSpec spec)
 {
-    for (CommandSpec& existing : m_commands) {
-        if (existing.name == spec.name) {
-            existing = std::move(spec);
-            return;
-        }
-    }
-    m_commands.push_back(std::move(spec));
+    addOrReplace(m_commands, std::move(spec));
 }
 
 const CommandSpec* CommandRegistry::find(std::string_view upperName) const
 {
-    for (const CommandSpec& spec : m_commands) {
-        if (spec.name == upperName)
-            return &spec;
-    }
-    return nullptr;
+    return byName(m_commands, upperName);
 }
 
 void CommandRegistry::addFunction(FunctionSpec spec)
 {
-    for (FunctionSpec& existing : m_functions) {
-        if (existing.name == spec.name) {
-            existing = std::move(spec);
-            return;
-        }
-    }
-    m_functions.push_back(std::move(spec));
+    addOrReplace(m_functions, std::move(spec));
 }
 
 const FunctionSpec* CommandRegistry::findFunction(std::string_view upperName) const
 {
-    for (const FunctionSpec& spec : m_functions) {
-        if (spec.name == upperName)
-            return &spec;
-    }
-    return nullptr;
+    return byName(m_functions, upperName);
 }
 
 } // namespace korvan::controller
