@@ -3,6 +3,7 @@
 #include "platform/ui/message_box.h"
 #include "scope/control/link_scope_access.h"
 #include "testing/simprocess/sim_process.h"
+#include "testing/widget_lookup.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -40,13 +41,7 @@ std::int32_t addressValue(unsigned a, unsigned b, unsigned c, unsigned d)
     return static_cast<std::int32_t>(a | b << 8 | c << 16 | d << 24);
 }
 
-QPushButton* button(QWidget* window, const QString& caption)
-{
-    for (QPushButton* candidate : window->findChildren<QPushButton*>())
-        if (candidate->text() == caption)
-            return candidate;
-    return nullptr;
-}
+using korvan::testing::buttonWithCaption;
 
 } // namespace
 
@@ -159,7 +154,7 @@ private slots:
         QWidget host;
         host.resize(1200, 560);
         QWidget* window = control->createWindow(&host);
-        QPushButton* start = button(window, QStringLiteral("启动"));
+        QPushButton* start = buttonWithCaption(window, QStringLiteral("启动"));
         QVERIFY(start != nullptr);
 
         // Nobody serves 127.0.0.96: the code is shown, the result is still 0, no link stays.

@@ -3,6 +3,7 @@
 #include "scope/core/tests/fake_scope_link.h"
 #include "scope/render/scope_show.h"
 #include "scope/ui/dialog_scope.h"
+#include "testing/widget_lookup.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -24,12 +25,9 @@ private:
     QTemporaryDir m_dir;
     std::filesystem::path ini() const { return (m_dir.path() + "/Wavora.INI").toStdString(); }
 
-    QPushButton* button(CDialogScope& panel, const QString& caption)
+    static QPushButton* button(CDialogScope& panel, const QString& caption)
     {
-        for (auto* b : panel.findChildren<QPushButton*>())
-            if (b->text() == caption)
-                return b;
-        return nullptr;
+        return korvan::testing::buttonWithCaption(&panel, caption);
     }
 
 private slots:

@@ -1,6 +1,7 @@
 #include "platform/components/component_registry.h"
 #include "platform/ui/message_box.h"
 #include "testing/simprocess/sim_process.h"
+#include "testing/widget_lookup.h"
 #include "workbench/shell/scope_host.h"
 
 #include <QPushButton>
@@ -14,13 +15,7 @@ using namespace korvan;
 namespace {
 constexpr const char* kClsid = "{5E8A1C47-2B93-4D6F-A1E0-7C3B9D24F618}";
 
-QPushButton* button(QWidget* window, const QString& caption)
-{
-    for (QPushButton* candidate : window->findChildren<QPushButton*>())
-        if (candidate->text() == caption)
-            return candidate;
-    return nullptr;
-}
+using korvan::testing::buttonWithCaption;
 } // namespace
 
 class ScopeHostTest : public QObject
@@ -141,7 +136,7 @@ private slots:
 
         // The control's own link reaches the controller: Start sets up a recording
         // without a word, and the controller then takes a continuous trigger.
-        QPushButton* start = button(host.window(), QStringLiteral("启动"));
+        QPushButton* start = buttonWithCaption(host.window(), QStringLiteral("启动"));
         QVERIFY(start != nullptr);
         start->click();
         QCOMPARE(boxes.texts().size(), 1);
