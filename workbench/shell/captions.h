@@ -2,6 +2,8 @@
 // that views address their controls by the resource ids their forms use.
 #pragma once
 
+#include "platform/ui/form_widgets.h"
+
 #include <QString>
 
 class QWidget;
@@ -10,12 +12,9 @@ namespace korvan::shell {
 
 struct AppState;
 
-/// Tags a control with its resource id.
-void setControlId(QWidget* control, int id);
-/// The child of view carrying the id, or nullptr.
-QWidget* findControl(QWidget* view, int id);
-/// Sets the caption of a label, button, group box or edit.
-void setCaption(QWidget* control, const QString& text);
+using platform::findControl;
+using platform::setCaption;
+using platform::setControlId;
 /// Looks key up in section of the current language file and sets the
 /// control's caption to it, "NULL" included. Nothing happens without the control.
 void SetControlCaption(QWidget* view, int controlId, const char* section, const char* key);

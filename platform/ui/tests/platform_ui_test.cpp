@@ -1,10 +1,14 @@
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/file_dialogs.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/form_widgets.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/shell_opener.h"
 
+#include <QComboBox>
 #include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 using namespace korvan::platform;
@@ -110,6 +114,39 @@ private slots:
         const QRect second = units.toPixels(83, 4, 62, 19);
         QCOMPARE(first.right() + 1, second.left());
         QCOMPARE(first.top(), second.top());
+    }
+
+    void formWidgetsAreFoundByTheirIds()
+    {
+        enum Ids : int
+        {
+            Start = 1143,
+            Mode = 1145,
+            Plot = 1200,
+            Missing = 999
+        };
+        static constexpr FormControl form[] = {
+            {Start, ControlKind::Button, 10, 10, 40, 14, "Start", nullptr},
+            {Mode, ControlKind::DropDown, 60, 10, 80, 120, nullptr, nullptr},
+            {Plot, ControlKind::Custom, 0, 40, 200, 100, nullptr, nullptr},
+        };
+        QWidget view;
+        const DialogUnits units(dialogFont());
+        FormWidgets widgets(&view, form, units);
+        QCOMPARE(widgets.get<QPushButton>(Start)->text(), QStringLiteral("Start"));
+        QVERIFY(!widgets.get<QLabel>(Start)); // another type is not found as this one
+        QVERIFY(!widgets.widget(Missing));
+        QVERIFY(!widgets.widget(Plot)); // the view makes custom controls itself
+        // A drop-down's template height includes its open list; the box is one line.
+        QCOMPARE(widgets.widget(Mode)->geometry(), units.toPixels(60, 10, 80, 13));
+
+        auto* plot = new QLabel;
+        widgets.adopt(Plot, plot);
+        QCOMPARE(plot->parentWidget(), &view);
+        QCOMPARE(plot->geometry(), units.toPixels(0, 40, 200, 100));
+        QCOMPARE(findControl(&view, Plot), plot);
+        QCOMPARE(controlId(plot), int(Plot));
+        QVERIFY(widgets.formRect().contains(plot->geometry()));
     }
 };
 
