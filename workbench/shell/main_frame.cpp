@@ -81,6 +81,16 @@ CMainFrame::CMainFrame(AppState& state, platform::AppProfile& profile, QWidget* 
 
     m_singleAxisHost = std::make_unique<SingleAxisHost>(m_state);
     m_singleAxisHost->install(*this);
+
+    setViewFactory(RightViewKind::Tabs, [this](QWidget* parent) -> QWidget* {
+        return new View_TabSwitch(m_state, m_tabPages, parent);
+    });
+    setViewAction(ConnectionCode::ShowTabs, [](QWidget* view, const ConnectionParam&) {
+        if (auto* tabs = qobject_cast<View_TabSwitch*>(view))
+            tabs->SelectTab(static_cast<int>(TabIndex::ControlMax));
+    });
+    // The tab view fills the pane from the start.
+    switchRightView(RightViewKind::Tabs);
 }
 
 CMainFrame::~CMainFrame()
@@ -303,6 +313,11 @@ void CMainFrame::setViewFactory(RightViewKind kind, ViewFactory factory)
 void CMainFrame::setViewAction(ConnectionCode code, ViewAction action)
 {
     m_viewActions[code] = std::move(action);
+}
+
+void CMainFrame::setTabPage(TabIndex tab, TabPageFactory factory)
+{
+    m_tabPages[static_cast<std::size_t>(tab)] = std::move(factory);
 }
 
 void CMainFrame::switchRightView(RightViewKind kind)

@@ -10,6 +10,7 @@
 #include "workbench/shell/app_state.h"
 #include "workbench/shell/connection_messenger.h"
 #include "workbench/shell/my_splitter.h"
+#include "workbench/shell/view_tab_switch.h"
 
 #include <QMainWindow>
 #include <QSplitter>
@@ -58,6 +59,8 @@ public:
     /// Tool views register how they are made and what a code does to them.
     void setViewFactory(RightViewKind kind, ViewFactory factory);
     void setViewAction(ConnectionCode code, ViewAction action);
+    /// Tool areas register the tab view's pages; a page without a factory is left out.
+    void setTabPage(TabIndex tab, TabPageFactory factory);
 
     /// One tick of the status poll.
     void pollStatus();
@@ -112,6 +115,7 @@ private:
     std::vector<QLabel*> m_panes;
     std::map<RightViewKind, ViewFactory> m_factories;
     std::map<ConnectionCode, ViewAction> m_viewActions;
+    TabPageFactories m_tabPages;
     int m_rebootWaitMs = 3000;
 };
 
