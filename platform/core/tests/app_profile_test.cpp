@@ -1,4 +1,5 @@
 #include "platform/core/app_profile.h"
+#include "platform/core/config_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,18 @@ protected:
     }
     fs::path m_dir;
 };
+
+TEST_F(AppProfileTest, OwnFilesGoBesideTheProgramOnlyWhereItMayWrite)
+{
+    ::setenv("XDG_DATA_HOME", m_dir.c_str(), 1);
+    fs::create_directories(m_dir / "bin");
+    EXPECT_EQ(writableFileIn(m_dir / "bin", "tempfile.ini"), m_dir / "bin" / "tempfile.ini");
+    // A folder that is not there (or not writable) sends the file to the user's own folder.
+    const fs::path own = writableFileIn(m_dir / "missing", "tempfile.ini");
+    EXPECT_EQ(own, m_dir / "korvan-tools" / "tempfile.ini");
+    EXPECT_TRUE(fs::is_directory(own.parent_path()));
+    ::unsetenv("XDG_DATA_HOME");
+}
 
 TEST_F(AppProfileTest, LivesUnderTheUserConfigurationFolder)
 {
