@@ -1,7 +1,8 @@
 // Homing: DATUM modes against the wired origin, limit switches and Z pulses.
 //
 // 11/12  creep forward/reverse to the Z pulse.
-// 13/14  fast forward/reverse to the origin, creep back until it turns off.
+// 13/14  fast forward/reverse to the origin, creep back until it turns off (the axis
+//        stands just past the edge, the origin off; the edge is the home point).
 // 15/16  as 13/14, then creep on to the next Z pulse.
 // 18/19  fast forward/reverse to the origin, back out of it, creep in until it turns on.
 // 1-9    as 11-19 (7 as 17 does not exist), but a limit in the search direction ends the
@@ -146,20 +147,21 @@ void MotionEngine::startHoming(int axis, BufferEntry& entry)
     a.homing = h;
 }
 
-void MotionEngine::finishHoming(int axis, bool found, double edgePhysical)
+void MotionEngine::finishHoming(int axis, bool found, double edgePhysical, double standPhysical)
 {
     Axis& a = m_axes[axis];
     a.homing = HomingState{};
     if (!found)
         return;
-    // Stop on the edge, then call that point DATUM_OFFSET.
+    // Stop where the run ended and call the edge DATUM_OFFSET.
     const double offset = a.params.datumOffset;
+    const double at = offset + (standPhysical - edgePhysical);
     a.physicalOffset = edgePhysical - offset;
-    a.status.dpos = offset;
-    a.status.mpos = offset;
-    a.status.endmoveBuffer = offset;
-    a.prevDpos = offset;
-    a.prevMpos = offset;
+    a.status.dpos = at;
+    a.status.mpos = at;
+    a.status.endmoveBuffer = at;
+    a.prevDpos = at;
+    a.prevMpos = at;
 }
 
 const PositionWindow* MotionEngine::homeWindow(const Axis& a) const
@@ -200,7 +202,8 @@ bool MotionEngine::homingStep(int axis, BufferEntry& entry, const AxisSignals& b
     if (h.phase == HomingPhase::None)
         startHoming(axis, entry);
     if (h.atCurrent) {
-        finishHoming(axis, true, a.status.dpos + a.physicalOffset);
+        const double here = a.status.dpos + a.physicalOffset;
+        finishHoming(axis, true, here, here);
         return true;
     }
     const AxisParameters& p = a.params;
@@ -253,11 +256,14 @@ bool MotionEngine::homingStep(int axis, BufferEntry& entry, const AxisSignals& b
     const bool revLimit =
         h.home != HomeSwitch::RevLimit && (h.drive ? w.revLimit.contains(p1) : before.revLimit);
     const bool limitAhead = (moving > 0 && fwdLimit) || (moving < 0 && revLimit);
+    // A rising edge ends the run on it, with the switch on. Creeping back
+    // until the switch turns off ends where the tick that saw it off took
+    // the axis, just past the edge, so the switch reads off afterwards.
     auto homeAtEdge = [&](bool rising) {
         double at = p1;
         if (const PositionWindow* hw = homeWindow(a))
             edge(*hw, p0, p1, rising, at);
-        finishHoming(axis, true, at);
+        finishHoming(axis, true, at, rising ? at : p1);
         return true;
     };
     auto fail = [&] {
@@ -332,7 +338,7 @@ bool MotionEngine::homingStep(int axis, BufferEntry& entry, const AxisSignals& b
     case HomingPhase::ZSeek: {
         double at = 0;
         if (edge(a.switches.zPulse, p0, p1, true, at)) {
-            finishHoming(axis, true, at);
+            finishHoming(axis, true, at, at);
             return true;
         }
         if (limitAhead && moving == h.creepDir)

@@ -508,7 +508,9 @@ private:
     const PositionWindow* homeWindow(const Axis& a) const;
     MotionResult queueDatum(int axis, BufferEntry& entry);
     void startHoming(int axis, BufferEntry& entry);
-    void finishHoming(int axis, bool found, double edgePhysical);
+    // Ends a run: the edge becomes DATUM_OFFSET; the axis stands at standPhysical
+    // (the edge itself, or past it where the home switch has turned off).
+    void finishHoming(int axis, bool found, double edgePhysical, double standPhysical);
     bool edge(const PositionWindow& w, double p0, double p1, bool rising, double& at) const;
 
     std::vector<Axis> m_axes;

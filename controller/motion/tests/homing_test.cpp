@@ -50,6 +50,18 @@ double homeFrom(MotionEngine& e, double start, int mode, bool* sawHomingBit)
     EXPECT_EQ(e.status(0).idle, -1);
     return e.physicalPosition(0);
 }
+
+// The physical position that DPOS = DATUM_OFFSET stands for: the home point.
+double homePoint(const MotionEngine& e, int axis)
+{
+    return e.physicalPosition(axis) - (e.status(axis).dpos - e.parameters(axis).datumOffset);
+}
+
+// How far a run that ends where the switch turned off may stand past the edge.
+double creepStep(const MotionEngine& e, int axis)
+{
+    return e.parameters(axis).creep * e.period() + 1e-12;
+}
 } // namespace
 
 TEST(Homing, EveryModeFindsItsSwitchFromEitherSide)
@@ -75,12 +87,52 @@ TEST(Homing, EveryModeFindsItsSwitchFromEitherSide)
         MotionEngine e(1);
         wireAxis(e, 0);
         bool homingBit = false;
-        EXPECT_NEAR(homeFrom(e, c.start, c.mode, &homingBit), c.home, 1e-9);
+        homeFrom(e, c.start, c.mode, &homingBit);
+        EXPECT_NEAR(homePoint(e, 0), c.home, 1e-9);
         EXPECT_TRUE(homingBit);
-        EXPECT_EQ(e.status(0).dpos, 7.5);
-        EXPECT_EQ(e.status(0).mpos, 7.5);
+        EXPECT_NEAR(e.status(0).dpos, 7.5, creepStep(e, 0));
+        EXPECT_EQ(e.status(0).mpos, e.status(0).dpos);
         EXPECT_FALSE(e.status(0).axisStatus & status_bits::Homing);
         EXPECT_EQ(e.status(0).stopReason, 0u);
+    }
+}
+
+TEST(Homing, Modes13And14EndPastTheEdgeWithTheOriginOff)
+{
+    struct Case
+    {
+        int mode;
+        double start;
+        double edge;     // the home point
+        double backward; // the creep direction
+    };
+    const Case cases[] = {
+        {13, -40, -0.5, -1}, {13, 40, -0.5, -1}, {14, -40, 0.5, 1},
+        {14, 40, 0.5, 1},    {3, -40, -0.5, -1}, {4, 40, 0.5, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " from " << c.start);
+        MotionEngine e(1);
+        wireAxis(e, 0);
+        bool homingBit = false;
+        homeFrom(e, c.start, c.mode, &homingBit);
+        e.tick();
+        // Crept back until the origin turned off: it reads off where the axis stands.
+        EXPECT_FALSE(e.signals(0).origin);
+        EXPECT_FALSE(e.wireLevel(kOriginInput));
+        const double past = (e.physicalPosition(0) - c.edge) * c.backward;
+        EXPECT_GT(past, 0);
+        EXPECT_LE(past, creepStep(e, 0));
+        EXPECT_NEAR(homePoint(e, 0), c.edge, 1e-9);
+        EXPECT_EQ(e.status(0).stopReason, 0u);
+        // DATUM_OFFSET is the edge itself, where the origin is on again.
+        const int base[] = {0};
+        const double offset[] = {7.5};
+        ASSERT_EQ(e.moveAbs(base, offset), MotionResult::Ok);
+        runUntilIdle(e, {0});
+        e.tick();
+        EXPECT_NEAR(e.physicalPosition(0), c.edge, 1e-9);
+        EXPECT_TRUE(e.signals(0).origin);
     }
 }
 
@@ -221,9 +273,9 @@ TEST(Homing, BusDriveMethodsFindTheirSwitchFromEitherSide)
                 homingBit = homingBit || (e.status(0).axisStatus & status_bits::Homing);
             }
             ASSERT_EQ(e.status(0).idle, -1);
-            EXPECT_NEAR(e.physicalPosition(0), start < 0 ? c.fromBelow : c.fromAbove, 1e-9);
+            EXPECT_NEAR(homePoint(e, 0), start < 0 ? c.fromBelow : c.fromAbove, 1e-9);
             EXPECT_TRUE(homingBit);
-            EXPECT_EQ(e.status(0).dpos, 7.5);
+            EXPECT_NEAR(e.status(0).dpos, 7.5, creepStep(e, 0));
             EXPECT_EQ(e.status(0).stopReason, 0u);
         }
     }
