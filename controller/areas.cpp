@@ -279,6 +279,9 @@ HostResult readSystemValue(const ControllerState& s, SystemValue id, basic::Valu
     case SystemValue::SCOPE_POS:
         out = basic::Value::ofNumber(s.scope.position());
         break;
+    case SystemValue::WDOG:
+        out = basic::Value::ofNumber(s.bus.watchdog() ? 1 : 0);
+        break;
     }
     return HostResult::ok();
 }
@@ -295,6 +298,12 @@ HostResult writeSystemValue(ControllerState& s, SystemValue id, double value)
         // The controller takes the address at once and drops the link.
         s.dropLinkRequested = true;
         s.persistRequested = true;
+    }
+    if (id == SystemValue::WDOG) {
+        // Any value other than 0 switches the drives' enable on, as SERVO does.
+        if (!std::isfinite(value))
+            return HostResult::fail(ErrorCode::BadArgument, "WDOG");
+        s.bus.setWatchdog(value != 0);
     }
     return HostResult::ok();
 }

@@ -56,7 +56,8 @@ basic::HostResult writeArea(ControllerState& state, Area area, int index, double
     X(VERSION, true)                                                                               \
     X(MAX_AXIS, true)                                                                              \
     X(SERVO_PERIOD, true)                                                                          \
-    X(SCOPE_POS, true)
+    X(SCOPE_POS, true)                                                                             \
+    X(WDOG, false)
 
 enum class SystemValue
 {

@@ -4,6 +4,7 @@
 #include "controller/basic/parser.h"
 #include "controller/bus/axis_link.h"
 #include "controller/bus/bus_commands.h"
+#include "controller/bus/drive_control.h"
 #include "controller/bus/drive_torque.h"
 #include "controller/bus/drive_values.h"
 #include "controller/command_host.h"
@@ -167,6 +168,7 @@ void Controller::tick()
     for (auto& [id, hook] : m_servoHooks)
         hook(m_state);
     // The drives take the demand the motion update left.
+    cycleDrives(m_state);
     updateDriveTorques(m_state, m_state.profile.servoPeriodMs / 1000);
     // Scope samples see this tick's servo update, as a real controller
     // records after it; programs run after both.

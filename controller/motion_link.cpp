@@ -1,5 +1,6 @@
 #include "controller/motion_link.h"
 
+#include "controller/bus/drive_control.h"
 #include "controller/motion/axis_parameters.h"
 #include "controller/motion/motion_command_table.h"
 
@@ -227,6 +228,10 @@ int MotionLink::tableSize() const
 double MotionLink::tableValue(int index) const
 {
     return m_state->memory.table[static_cast<std::size_t>(index)];
+}
+bool MotionLink::driveCanFollow(int axis) const
+{
+    return controller::driveCanFollow(*m_state, axis);
 }
 
 } // namespace korvan::controller

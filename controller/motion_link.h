@@ -49,6 +49,7 @@ private:
     void setAnalogOutput(int channel, double value) override;
     int tableSize() const override;
     double tableValue(int index) const override;
+    bool driveCanFollow(int axis) const override;
 
     Controller& m_controller;
     ControllerState* m_state = nullptr; // valid while the lock is held

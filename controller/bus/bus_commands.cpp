@@ -1,5 +1,6 @@
 #include "controller/bus/bus_commands.h"
 
+#include "controller/bus/drive_control.h"
 #include "controller/bus/object_dictionary.h"
 #include "controller/command_registry.h"
 #include "controller/controller_state.h"
@@ -118,6 +119,8 @@ HostResult sdoTarget(CommandContext& c, BusNodeState*& node, SdoType& type)
     if (!validSdoType(arg(c, 4)))
         return HostResult::fail(ErrorCode::BadArgument, "SDO data type 1..7");
     type = static_cast<SdoType>(arg(c, 4));
+    // The request meets the drive as the master has left it.
+    serveDrives(c.state, *node);
     return HostResult::ok();
 }
 

@@ -11,14 +11,11 @@ namespace korvan::controller {
 
 namespace {
 
-constexpr unsigned axisStatusDriveAlarm = 0x8;
-
-bool producesTorque(const ControllerState& s, int axis)
+// Only a drive in operation enabled has its power stage on.
+bool producesTorque(const ControllerState& s, const DriveAxisStore& store, int axis)
 {
-    const ParameterTable& p = s.parameters;
-    const auto status = static_cast<unsigned>(p.get(AxisParam::AXISSTATUS, axis));
-    return p.get(AxisParam::AXIS_ENABLE, axis) != 0 && p.get(AxisParam::SERVO, axis) != 0 &&
-           !(status & axisStatusDriveAlarm);
+    return store.power.state() == PowerState::OperationEnabled &&
+           s.parameters.get(AxisParam::SERVO, axis) != 0;
 }
 
 // The drive axis k of node takes this cycle's demand of the controller axis.
@@ -31,7 +28,8 @@ void follow(const ControllerState& s, BusNodeState& node, int k, int axis, doubl
     c.axis = axis;
     c.speed = std::isfinite(speed) ? speed : 0;
     c.claimed = true;
-    if (!producesTorque(s, axis) || !std::isfinite(accel)) {
+    if (!producesTorque(s, node.driveAxes[static_cast<std::size_t>(k)], axis) ||
+        !std::isfinite(accel)) {
         c.torque = 0;
         return;
     }

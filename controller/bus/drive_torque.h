@@ -6,9 +6,9 @@
 // in per mille of the rated torque, α the commanded angular acceleration
 // (the change of the demand speed in counts/s per cycle, × 2π / counts per
 // revolution), friction while the demand moves, and held within the drive's
-// max torque (object 6072). A drive that no axis drives, that is disabled
-// (AXIS_ENABLE 0), whose loop is open (SERVO 0) or that is in fault
-// produces no torque. The first cycle after an axis takes the drive over
+// max torque (object 6072). A drive that no axis drives, that is not in
+// operation enabled (AXIS_ENABLE 0, WDOG 0, a fault) or whose loop is open
+// (SERVO 0) produces no torque. The first cycle after an axis takes the drive over
 // counts no acceleration.
 #pragma once
 

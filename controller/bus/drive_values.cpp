@@ -1,6 +1,7 @@
 #include "controller/bus/drive_values.h"
 
 #include "controller/bus/axis_link.h"
+#include "controller/bus/drive_control.h"
 #include "controller/bus/object_dictionary.h"
 #include "controller/command_registry.h"
 #include "controller/controller_state.h"
@@ -66,9 +67,11 @@ FunctionSpec driveValue(std::string name, DriveReader read)
                 const AxisLink link = axisLink(c.state, axis);
                 if (link.kind != AxisLink::Kind::BusDrive)
                     return HostResult::ok();
-                const BusNodeState* node = c.state.bus.node(link.slot, link.node);
-                if (node && axisOfDrive(c.state, link.slot, link.node, link.hardwareAxis) == axis)
+                BusNodeState* node = c.state.bus.node(link.slot, link.node);
+                if (node && axisOfDrive(c.state, link.slot, link.node, link.hardwareAxis) == axis) {
+                    serveDrives(c.state, *node);
                     out = read(c.state, *node, link.hardwareAxis);
+                }
                 return HostResult::ok();
             }};
 }

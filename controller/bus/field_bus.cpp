@@ -41,7 +41,7 @@ FieldBus::FieldBus(const Profile& profile, const std::vector<NodeChannels>& chan
                 state.mode = type == BusType::Rtex ? NodeMode::RtexDrive : NodeMode::EtherCatDrive;
             if (next < channels.size())
                 state.channels = channels[next];
-            state.driveAxes.resize(static_cast<std::size_t>(state.node->axes));
+            state.driveAxes.resize(static_cast<std::size_t>(state.node->axes), m_factoryAxis);
             state.cycles.resize(static_cast<std::size_t>(state.node->axes));
             m_nodes.push_back(std::move(state));
         }
@@ -73,9 +73,10 @@ const BusNodeState* FieldBus::node(int slot, int index) const
 void FieldBus::reset()
 {
     for (BusNodeState& n : m_nodes) {
-        std::fill(n.driveAxes.begin(), n.driveAxes.end(), DriveAxisStore{});
+        std::fill(n.driveAxes.begin(), n.driveAxes.end(), m_factoryAxis);
         std::fill(n.cycles.begin(), n.cycles.end(), DriveCycle{});
     }
+    m_watchdog = true;
 }
 
 } // namespace korvan::controller

@@ -5,6 +5,7 @@
 // an SDO write leaves on a drive that no controller axis drives) live here.
 #pragma once
 
+#include "controller/bus/drive_power.h"
 #include "controller/profile.h"
 
 #include <cstdint>
@@ -45,11 +46,11 @@ struct NodeChannels
 std::vector<NodeChannels> numberNodeChannels(const Profile& profile, int digitalFrom,
                                              int analogFrom);
 
-/// What an SDO write left on one axis of a drive while no controller axis
-/// drives it.
+/// One axis of a drive: its power state machine, and what SDO writes left on
+/// it while no controller axis drives it (or what the controller sends).
 struct DriveAxisStore
 {
-    int controlword = 0;
+    DrivePower power;
     int mode = 8; // cyclic synchronous position
     int64_t targetPosition = 0;
     int64_t profileVelocity = 0;
@@ -98,13 +99,20 @@ public:
     std::vector<BusNodeState>& nodes() { return m_nodes; }
 
     /// Forgets what SDO writes stored and what the drives made of the last
-    /// servo cycles (power-up, reboot).
+    /// servo cycles, and powers the drives up again (power-up, reboot).
     void reset();
 
+    /// WDOG: the controller's switch for every bus drive's enable; off, no
+    /// drive leaves or enters operation enabled whatever AXIS_ENABLE says.
+    bool watchdog() const { return m_watchdog; }
+    void setWatchdog(bool on) { m_watchdog = on; }
+
 private:
+    DriveAxisStore m_factoryAxis; // what every drive axis holds at power-up
     std::vector<BusType> m_slotTypes;
     std::vector<int> m_firstNode; // per slot, index into m_nodes
     std::vector<BusNodeState> m_nodes;
+    bool m_watchdog = true;
 };
 
 } // namespace korvan::controller

@@ -1,6 +1,7 @@
 #include "controller/bus/object_dictionary.h"
 
 #include "controller/bus/axis_link.h"
+#include "controller/bus/drive_control.h"
 #include "controller/controller_state.h"
 
 #include <algorithm>
@@ -39,6 +40,7 @@ enum class Object
     Serial,
     Controlword,
     Statusword,
+    QuickStopOption,
     Mode,
     ModeDisplay,
     PositionActual,
@@ -70,6 +72,7 @@ struct ObjectSpec
 constexpr ObjectSpec driveObjects[] = {
     {0x6040, Object::Controlword, SdoType::Uint16, true},
     {0x6041, Object::Statusword, SdoType::Uint16, false},
+    {0x605A, Object::QuickStopOption, SdoType::Int16, true},
     {0x6060, Object::Mode, SdoType::Int8, true},
     {0x6061, Object::ModeDisplay, SdoType::Int8, false},
     {0x6064, Object::PositionActual, SdoType::Int32, false},
@@ -97,19 +100,7 @@ constexpr uint32_t driveDeviceType = 0x00020192; // CiA 402 servo drive
 constexpr uint32_t ioDeviceType = 0x00030191;    // CiA 401 digital inputs and outputs
 constexpr int identityEntries = 4;
 
-// Modes of operation the controller drives a bus axis in, by ATYPE 65..67.
-constexpr int cyclicPositionMode = 8;
-constexpr int cyclicTorqueMode = 10;
-
-// Statusword values: operation enabled, switch on disabled, fault; "remote"
-// and "voltage enabled" are always set, "target reached" while idle.
-constexpr int statusOperationEnabled = 0x0237;
-constexpr int statusSwitchOnDisabled = 0x0250;
-constexpr int statusFault = 0x0218;
-constexpr int statusTargetReached = 0x0400;
-constexpr int controlEnableOperation = 0x000F;
-constexpr int controlShutdown = 0x0006;
-constexpr unsigned axisStatusDriveAlarm = 0x8;
+constexpr unsigned axisStatusFollowingError = 0x2;
 
 struct Entry
 {
@@ -200,23 +191,50 @@ int64_t counts(const ControllerState& s, AxisParam value, int axis)
     return clampToInt32(s.parameters.get(value, axis) * s.parameters.get(AxisParam::UNITS, axis));
 }
 
-// A CiA 402 object of drive axis e.k: from the controller axis that drives
-// it, or from what SDO writes stored while none does.
+// The statusword of drive axis e.k: its power state, and in operation
+// enabled what it makes of the target. The cyclic modes follow the target
+// the master sends; a drive that no axis drives holds its own target, so it
+// has always reached it.
+int64_t statusword(const ControllerState& s, const DriveAxisStore& store, int axis)
+{
+    int word = store.power.statusword();
+    if (store.power.state() != PowerState::OperationEnabled)
+        return word;
+    word |= statusword_bits::FollowsTarget;
+    if (axis < 0)
+        return word | statusword_bits::TargetReached;
+    if (s.parameters.get(AxisParam::IDLE, axis) != 0)
+        word |= statusword_bits::TargetReached;
+    const auto bits =
+        static_cast<unsigned>(clampToInt32(s.parameters.get(AxisParam::AXISSTATUS, axis)));
+    if (store.mode == cyclicPositionMode && (bits & axisStatusFollowingError))
+        word |= statusword_bits::FollowingError;
+    return word;
+}
+
+// A CiA 402 object of drive axis e.k. The drive's own objects (controlword,
+// statusword, modes) read the same whether an axis drives it or not; the
+// master keeps them in line with that axis (drive_control.h). Positions and
+// speeds come from the axis, or from what SDO writes stored while none does.
 int64_t readDriveObject(const ControllerState& s, const BusNodeState& node, const Entry& e)
 {
     const int axis = axisOfDrive(s, node.slot, node.index, e.k).value_or(-1);
     const DriveAxisStore& store = node.driveAxes[static_cast<std::size_t>(e.k)];
+    switch (e.object) {
+    case Object::Controlword:
+        return store.power.controlword();
+    case Object::Statusword:
+        return statusword(s, store, axis);
+    case Object::QuickStopOption:
+        return store.power.quickStopOption();
+    case Object::Mode:
+    case Object::ModeDisplay:
+        return store.mode;
+    default:
+        break;
+    }
     if (axis < 0) {
         switch (e.object) {
-        case Object::Controlword:
-            return store.controlword;
-        case Object::Statusword:
-            return (store.controlword & 0xF) == controlEnableOperation
-                       ? statusOperationEnabled | statusTargetReached
-                       : statusSwitchOnDisabled;
-        case Object::Mode:
-        case Object::ModeDisplay:
-            return store.mode;
         case Object::TargetPosition:
             return store.targetPosition;
         case Object::ProfileVelocity:
@@ -225,24 +243,7 @@ int64_t readDriveObject(const ControllerState& s, const BusNodeState& node, cons
             return 0; // a drive nobody drives stands still
         }
     }
-    const bool enabled = s.parameters.get(AxisParam::AXIS_ENABLE, axis) != 0;
     switch (e.object) {
-    case Object::Controlword:
-        return enabled ? controlEnableOperation : controlShutdown;
-    case Object::Statusword: {
-        const auto bits =
-            static_cast<unsigned>(clampToInt32(s.parameters.get(AxisParam::AXISSTATUS, axis)));
-        if (bits & axisStatusDriveAlarm)
-            return statusFault;
-        if (!enabled)
-            return statusSwitchOnDisabled;
-        const bool idle = s.parameters.get(AxisParam::IDLE, axis) != 0;
-        return statusOperationEnabled | (idle ? statusTargetReached : 0);
-    }
-    case Object::Mode:
-    case Object::ModeDisplay:
-        return cyclicPositionMode + static_cast<int>(s.parameters.get(AxisParam::ATYPE, axis)) -
-               firstBusAxisType;
     case Object::PositionActual:
         return counts(s, AxisParam::MPOS, axis);
     case Object::VelocityActual:
@@ -274,6 +275,7 @@ int64_t readObject(const ControllerState& s, const BusNodeState& node, const Ent
         return n.serial;
     case Object::Controlword:
     case Object::Statusword:
+    case Object::QuickStopOption:
     case Object::Mode:
     case Object::ModeDisplay:
     case Object::PositionActual:
@@ -309,8 +311,8 @@ int64_t readObject(const ControllerState& s, const BusNodeState& node, const Ent
 
 SdoAbort writeObject(ControllerState& s, BusNodeState& node, const Entry& e, int64_t v)
 {
-    const bool drive = e.object == Object::Controlword || e.object == Object::Mode ||
-                       e.object == Object::TargetPosition || e.object == Object::ProfileVelocity;
+    const bool drive = e.object == Object::Mode || e.object == Object::TargetPosition ||
+                       e.object == Object::ProfileVelocity;
     DriveAxisStore* store = e.k < static_cast<int>(node.driveAxes.size())
                                 ? &node.driveAxes[static_cast<std::size_t>(e.k)]
                                 : nullptr;
@@ -321,16 +323,23 @@ SdoAbort writeObject(ControllerState& s, BusNodeState& node, const Entry& e, int
     };
     switch (e.object) {
     case Object::Controlword:
-        if (axis >= 0)
-            return setAxis(AxisParam::AXIS_ENABLE, (v & 0xF) == controlEnableOperation ? 1 : 0);
-        store->controlword = static_cast<int>(v);
+        return writeControlword(s, node, e.k, static_cast<int>(v)) ? SdoAbort::None
+                                                                   : SdoAbort::DeviceState;
+    case Object::QuickStopOption:
+        if (v < 0 || v > maxQuickStopOption)
+            return SdoAbort::ValueRange;
+        store->power.setQuickStopOption(static_cast<int>(v));
         return SdoAbort::None;
     case Object::Mode:
         if (v < cyclicPositionMode || v > cyclicTorqueMode)
             return SdoAbort::ValueRange;
-        if (axis >= 0)
-            return setAxis(AxisParam::ATYPE,
-                           static_cast<double>(firstBusAxisType + v - cyclicPositionMode));
+        if (axis >= 0) {
+            // The axis's type is the mode the master asks for.
+            if (SdoAbort a = setAxis(AxisParam::ATYPE, static_cast<double>(firstBusAxisType + v -
+                                                                           cyclicPositionMode));
+                a != SdoAbort::None)
+                return a;
+        }
         store->mode = static_cast<int>(v);
         return SdoAbort::None;
     case Object::TargetPosition:

@@ -28,11 +28,29 @@ MotionResult MotionEngine::checkBase(std::span<const int> base) const
         for (std::size_t j = 0; j < i; ++j)
             if (base[j] == base[i])
                 return MotionResult::BadArgument;
-        const Axis& a = m_axes[base[i]];
-        if (isBusAxis(a.params) && a.status.enabled == 0)
+        if (!busAxisReady(base[i]))
             return MotionResult::AxisDisabled;
     }
     return MotionResult::Ok;
+}
+
+bool MotionEngine::busAxisReady(int axis) const
+{
+    const Axis& a = m_axes[axis];
+    if (!isBusAxis(a.params))
+        return true;
+    return a.status.enabled != 0 && (!m_host || m_host->driveCanFollow(axis));
+}
+
+void MotionEngine::stopUnfollowedDrives()
+{
+    if (!m_host)
+        return;
+    for (int axis = 0; axis < axisCount(); ++axis) {
+        const Axis& a = m_axes[axis];
+        if (isBusAxis(a.params) && !a.refs.empty() && !m_host->driveCanFollow(axis))
+            dropBuffered(axis, true);
+    }
 }
 
 double MotionEngine::queuedEnd(int axis) const

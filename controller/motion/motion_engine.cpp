@@ -526,6 +526,7 @@ void MotionEngine::advance(int lead)
 
 void MotionEngine::tick()
 {
+    stopUnfollowedDrives();
     const int n = axisCount();
     for (int i = 0; i < n; ++i) {
         m_axes[i].prevDpos = m_axes[i].status.dpos;

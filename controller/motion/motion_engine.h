@@ -69,6 +69,9 @@ public:
     // so neither may allocate.
     virtual int tableSize() const { return 0; }
     virtual double tableValue(int /*index*/) const { return 0; }
+    // False while the drive of a bus axis cannot follow (its master's enable is
+    // off, or the drive is in fault): the axis then refuses motion and stops.
+    virtual bool driveCanFollow(int /*axis*/) const { return true; }
 };
 
 // A sensor that is on while the physical position lies in [low, high]; with a period
@@ -434,6 +437,10 @@ private:
     };
 
     MotionResult checkBase(std::span<const int> base) const;
+    // A bus axis moves only while enabled and its drive can follow.
+    bool busAxisReady(int axis) const;
+    // Stops every bus axis whose drive can no longer follow, as a disable does.
+    void stopUnfollowedDrives();
     MotionResult queuePath(std::span<const int> base, const AxisVector& delta, MoveType type,
                            bool absolute, bool sp);
     MotionResult queueArc(std::span<const int> base, PathGeometry geometry, MoveType type, bool sp);

@@ -48,7 +48,7 @@ inline constexpr ResultCode kResultCodes[] = {
     {MotionResult::BadArgument, 2004, "invalid argument"},
     {MotionResult::ReadOnly, 2005, "parameter is read-only"},
     {MotionResult::BufferFull, 2301, "motion buffer full"},
-    {MotionResult::AxisDisabled, 2302, "bus axis not enabled (AXIS_ENABLE 0)"},
+    {MotionResult::AxisDisabled, 2302, "bus axis not enabled (AXIS_ENABLE 0, WDOG 0 or drive fault)"},
     {MotionResult::BadArc, 2303, "arc points are collinear"},
     {MotionResult::LimitActive, 2304, "limit active in the direction of motion"},
     {MotionResult::NotBusAxis, 2305, "drive homing needs a bus axis (ATYPE 50 or more)"},

@@ -97,6 +97,7 @@ TEST_F(Bus, SdoRoundTripsWithEveryType)
         {"Int8 mode", 1, 0x6060, 0, 2, 10, 10},
         {"Int8 exponent", 1, 0x60C2, 2, 2, -4, -4},
         {"Int16 torque", 1, 0x6071, 0, 3, -250, -250},
+        {"Int16 quick stop option", 1, 0x605A, 0, 3, 6, 6},
         {"Int32 target", 1, 0x607A, 0, 4, -123456, -123456},
         {"Uint8 period", 1, 0x60C2, 1, 5, 200, 200},
         {"Uint16 max torque", 1, 0x6072, 0, 6, 65535, 65535},
@@ -137,6 +138,8 @@ TEST_F(Bus, SdoErrors)
         {"SDO_WRITE(0,0,$6077,0,3,5)", 2101, "06010002"},
         {"SDO_READ(0,0,$6077,0,4,0)", 2101, "06070010"},
         {"SDO_WRITE(0,0,$6060,0,2,7)", 2101, "06090030"},
+        {"SDO_WRITE(0,0,$605A,0,3,9)", 2101, "06090030"},
+        {"SDO_WRITE(0,0,$605A,0,3,-1)", 2101, "06090030"},
         {"SDO_WRITE(0,2,$7000,1,5,2)", 2101, "06090030"},
         {"SDO_READ(0,2,$7000,9,1,0)", 2101, "06090011"},
         {"SDO_READ(0,0,$6840,0,6,0)", 2101, "06020000"}, // a one-axis drive
@@ -177,19 +180,21 @@ TEST_F(Bus, DriveObjectsFollowTheLinkedAxis)
 {
     const int address = busAxisAddress(0, 0, 0);
     ok("AXIS_ADDRESS(4)=" + std::to_string(address) + "\r\nATYPE(4)=65\r\nUNITS(4)=100");
+    tick(); // the drive powers up; the controller enables it (AXIS_ENABLE 1)
     EXPECT_EQ(controller->axisFeatures(4), 0x2800u);
     ok("SDO_READ(0,0,$6061,0,2,0)");
     EXPECT_EQ(value("TABLE(0)"), 8);
     ok("SDO_WRITE(0,0,$6060,0,2,9)");
     EXPECT_EQ(value("ATYPE(4)"), 66);
 
+    // Shut down by SDO, the drive is ready to switch on and its axis disabled.
     ok("SDO_WRITE(0,0,$6040,0,6,6)");
     EXPECT_EQ(value("AXIS_ENABLE(4)"), 0);
     ok("SDO_READ(0,0,$6041,0,6,0)");
-    EXPECT_EQ(value("TABLE(0)"), 0x0250);
+    EXPECT_EQ(value("TABLE(0)"), 0x0231);
     ok("AXIS_ENABLE(4)=1\r\nSDO_READ(0,0,$6040,0,6,0)\r\nSDO_READ(0,0,$6041,0,6,1)");
     EXPECT_EQ(value("TABLE(0)"), 0x000F);
-    EXPECT_EQ(value("TABLE(1)"), 0x0637); // operation enabled, target reached (idle)
+    EXPECT_EQ(value("TABLE(1)"), 0x1637); // operation enabled, target reached (idle), following
 
     ok("DPOS(4)=2.5\r\nMPOS(4)=1.5\r\nSDO_READ(0,0,$607A,0,4,0)\r\nSDO_READ(0,0,$6064,0,4,1)");
     EXPECT_EQ(value("TABLE(0)"), 250);

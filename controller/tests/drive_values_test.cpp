@@ -26,12 +26,14 @@ TEST_F(DriveValues, StatuswordAndFollowingErrorOfTheDriveAnAxisDrives)
 {
     link(4, 0, 0, 0);
     link(6, 0, 1, 1); // the second axis of the two-axis drive
+    tick();           // the drives power up and the controller enables them
     ok("UNITS(4)=100\r\nDPOS(4)=2.5\r\nMPOS(4)=1.5\r\nDPOS(6)=-3\r\nMPOS(6)=4");
-    EXPECT_EQ(ok("?DRIVE_STATUS(4) DRIVE_FE(4) DRIVE_FE(6)"), "1591 100 -7\r\n"); // 0x0637
+    // 0x1637: operation enabled, target reached (idle), following the target.
+    EXPECT_EQ(ok("?DRIVE_STATUS(4) DRIVE_FE(4) DRIVE_FE(6)"), "5687 100 -7\r\n");
     EXPECT_EQ(ok("?DRIVE_FE AXIS(4)"), "100\r\n");
     EXPECT_EQ(ok("BASE(6)\r\n?DRIVE_FE"), "-7\r\n");
     ok("AXIS_ENABLE(4)=0");
-    EXPECT_EQ(ok("?DRIVE_STATUS(4)"), "592\r\n"); // 0x0250, switch on disabled
+    EXPECT_EQ(ok("?DRIVE_STATUS(4)"), "561\r\n"); // 0x0231: shut down, ready to switch on
 
     // No drive behind a local axis, nor behind a second axis naming a drive
     // axis that a lower one already drives.
@@ -47,12 +49,13 @@ TEST_F(DriveValues, StatuswordAndFollowingErrorOfTheDriveAnAxisDrives)
 TEST_F(DriveValues, ScopeRecordsThem)
 {
     link(4, 0, 0, 0);
+    tick();
     ok("DPOS(4)=3\r\nMPOS(4)=1");
     ok("SCOPE(1,1,0,9,DRIVE_STATUS(4),DRIVE_FE(4))\r\nTRIGGER");
     tick();
     ok("AXIS_ENABLE(4)=0\r\nMPOS(4)=2");
     tick();
-    EXPECT_EQ(ok("?SCOPE_POS TABLE(0) TABLE(1) TABLE(5) TABLE(6)"), "2 1591 592 2 1\r\n");
+    EXPECT_EQ(ok("?SCOPE_POS TABLE(0) TABLE(1) TABLE(5) TABLE(6)"), "2 5687 561 2 1\r\n");
 }
 
 } // namespace
