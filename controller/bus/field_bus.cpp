@@ -1,6 +1,7 @@
 #include "controller/bus/field_bus.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvan::controller {
 
@@ -22,8 +23,27 @@ std::vector<NodeChannels> numberNodeChannels(const Profile& profile, int digital
     return out;
 }
 
+InterpolationPeriod interpolationPeriodOf(double servoPeriodMs)
+{
+    constexpr int maxMantissa = 255;
+    InterpolationPeriod out;
+    for (int exponent = -3; exponent >= -6; --exponent) {
+        const double mantissa = servoPeriodMs * std::pow(10.0, -3 - exponent);
+        const double whole = std::round(mantissa);
+        if (whole > maxMantissa)
+            break;
+        out = {static_cast<int>(std::max(1.0, whole)), exponent};
+        if (std::fabs(mantissa - whole) < 1e-9)
+            break;
+    }
+    return out;
+}
+
 FieldBus::FieldBus(const Profile& profile, const std::vector<NodeChannels>& channels)
 {
+    const InterpolationPeriod period = interpolationPeriodOf(profile.servoPeriodMs);
+    m_factoryAxis.interpolationPeriod = period.mantissa;
+    m_factoryAxis.interpolationExponent = period.exponent;
     std::size_t next = 0;
     for (std::size_t s = 0; s < profile.slots.size(); ++s) {
         const BusSlot& slot = profile.slots[s];

@@ -46,6 +46,16 @@ struct NodeChannels
 std::vector<NodeChannels> numberNodeChannels(const Profile& profile, int digitalFrom,
                                              int analogFrom);
 
+/// The interpolation time period (object 60C2) as mantissa × 10^exponent
+/// seconds: exponent -3 down to -6, the first that gives a whole mantissa of
+/// at most 255 (1 ms: 1 × 10^-3, 0.5 ms: 5 × 10^-4).
+struct InterpolationPeriod
+{
+    int mantissa = 1;
+    int exponent = -3;
+};
+InterpolationPeriod interpolationPeriodOf(double servoPeriodMs);
+
 /// One axis of a drive: its power state machine, and what SDO writes left on
 /// it while no controller axis drives it (or what the controller sends).
 struct DriveAxisStore
@@ -57,7 +67,7 @@ struct DriveAxisStore
     int targetTorque = 0;           // per mille of rated torque
     int maxTorque = 3000;           // per mille of rated torque
     int interpolationPeriod = 1;    // the cycle's mantissa...
-    int interpolationExponent = -3; // ...and power of ten: 1 ms
+    int interpolationExponent = -3; // ...and power of ten, from the servo period
 };
 
 /// What one axis of a drive made of the controller's last servo cycle.

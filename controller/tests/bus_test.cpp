@@ -122,6 +122,42 @@ TEST_F(Bus, SdoRoundTripsWithEveryType)
     EXPECT_EQ(ok("?TABLE(2) TABLE(3) TABLE(4)"), "1647 11 4\r\n");
 }
 
+TEST(BusObjects, InterpolationPeriodFollowsTheServoPeriod)
+{
+    struct Case
+    {
+        const char* servoPeriod; // ms
+        int mantissa, exponent;
+    };
+    const Case cases[] = {
+        {"1", 1, -3}, {"0.5", 5, -4}, {"0.25", 25, -5}, {"2.5", 25, -4}, {"10", 10, -3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.servoPeriod);
+        ManualClock clock;
+        Controller controller(parseProfile(std::string(R"({"servoPeriod": )") + c.servoPeriod +
+                                           R"(, "bus": [{"type": "EtherCAT", "nodes": [
+                                               {"kind": "drive", "axes": 2}]}]})"),
+                              {"", &clock});
+        TaskContext task;
+        auto read = [&](int index, int sub, int type) {
+            const std::string text = "SDO_READ(0,0," + std::to_string(index) + "," +
+                                     std::to_string(sub) + "," + std::to_string(type) + ",0)";
+            EXPECT_EQ(controller.execute(task, text).code, 0) << text;
+            return controller.execute(task, "?TABLE(0)").output;
+        };
+        // Both axes of the drive, before and after a write and a reboot.
+        for (const int axis : {0x60C2, 0x68C2}) {
+            EXPECT_EQ(read(axis, 0, 5), "2\r\n");
+            EXPECT_EQ(read(axis, 1, 5), std::to_string(c.mantissa) + "\r\n");
+            EXPECT_EQ(read(axis, 2, 2), std::to_string(c.exponent) + "\r\n");
+        }
+        controller.execute(task, "SDO_WRITE(0,0,$60C2,1,5,7)");
+        EXPECT_EQ(read(0x60C2, 1, 5), "7\r\n");
+        controller.execute(task, "reboot");
+        EXPECT_EQ(read(0x60C2, 1, 5), std::to_string(c.mantissa) + "\r\n");
+    }
+}
+
 TEST_F(Bus, SdoErrors)
 {
     struct Case

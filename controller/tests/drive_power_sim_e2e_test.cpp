@@ -114,6 +114,9 @@ TEST_F(DrivePowerSim, AMasterStepsTheDriveNoAxisDrivesThroughEveryState)
     controlword(2, 0x0F);
     controlword(2, 0x02);
     EXPECT_TRUE(eventually([this] { return statusword(2) == switchOnDisabled; }));
+    // The interpolation period is the profile's 1 ms servo period.
+    EXPECT_EQ(object(2, "60C2", 1, 5), 1);
+    EXPECT_EQ(object(2, "60C2", 2, 2), -3);
 }
 
 TEST_F(DrivePowerSim, AFaultResetsOnARisingBit7OnceItsCauseIsGone)
