@@ -97,7 +97,12 @@ constexpr ObjectSpec channelObjects[] = {
 constexpr int maxChannelSubIndex = 254;
 
 constexpr uint32_t driveDeviceType = 0x00020192; // CiA 402 servo drive
-constexpr uint32_t ioDeviceType = 0x00030191;    // CiA 401 digital inputs and outputs
+constexpr uint32_t ioDeviceProfile = 0x0191;     // CiA 401 generic I/O module
+// CiA 401 device type bits 16-19: the kinds of I/O the module has.
+constexpr uint32_t ioDigitalInputs = 0x10000;
+constexpr uint32_t ioDigitalOutputs = 0x20000;
+constexpr uint32_t ioAnalogInputs = 0x40000;
+constexpr uint32_t ioAnalogOutputs = 0x80000;
 constexpr int identityEntries = 4;
 
 constexpr unsigned axisStatusFollowingError = 0x2;
@@ -109,6 +114,21 @@ struct Entry
     bool writable = false;
     int k = 0; // the drive axis, or the channel
 };
+
+// The device type of an I/O module: its profile and the kinds of I/O it has.
+uint32_t ioDeviceType(const NodeChannels& c)
+{
+    uint32_t type = ioDeviceProfile;
+    if (c.inputs > 0)
+        type |= ioDigitalInputs;
+    if (c.outputs > 0)
+        type |= ioDigitalOutputs;
+    if (c.analogInputs > 0)
+        type |= ioAnalogInputs;
+    if (c.analogOutputs > 0)
+        type |= ioAnalogOutputs;
+    return type;
+}
 
 int channelCount(const BusNodeState& node, Object object)
 {
@@ -262,7 +282,7 @@ int64_t readObject(const ControllerState& s, const BusNodeState& node, const Ent
     const BusNode& n = *node.node;
     switch (e.object) {
     case Object::DeviceType:
-        return node.mode == NodeMode::BusIo ? ioDeviceType : driveDeviceType;
+        return node.mode == NodeMode::BusIo ? ioDeviceType(node.channels) : driveDeviceType;
     case Object::IdentityCount:
         return identityEntries;
     case Object::Vendor:

@@ -158,6 +158,29 @@ TEST(BusObjects, InterpolationPeriodFollowsTheServoPeriod)
     }
 }
 
+TEST(BusObjects, DeviceTypeNamesTheNodesKindAndItsIo)
+{
+    ManualClock clock;
+    Controller controller(parseProfile(R"({"bus": [{"type": "EtherCAT", "nodes": [
+        {"kind": "drive"},
+        {"kind": "io", "inputs": 8, "outputs": 8, "analogInputs": 2, "analogOutputs": 1},
+        {"kind": "io", "inputs": 16},
+        {"kind": "io", "outputs": 4, "analogOutputs": 2},
+        {"kind": "io", "analogInputs": 4}]}]})"),
+                          {"", &clock});
+    TaskContext task;
+    // CiA 402 servo drive; CiA 401 with bit 16 digital in, 17 digital out,
+    // 18 analogue in and 19 analogue out for what the module has.
+    const uint32_t expected[] = {0x00020192, 0x000F0191, 0x00010191, 0x000A0191, 0x00040191};
+    for (int node = 0; node < 5; ++node) {
+        const std::string text = "SDO_READ(0," + std::to_string(node) + ",$1000,0,7,0)";
+        ASSERT_EQ(controller.execute(task, text).code, 0) << text;
+        EXPECT_EQ(controller.execute(task, "?TABLE(0)").output,
+                  std::to_string(expected[node]) + "\r\n")
+            << "node " << node;
+    }
+}
+
 TEST_F(Bus, SdoErrors)
 {
     struct Case

@@ -117,6 +117,8 @@ TEST_F(DrivePowerSim, AMasterStepsTheDriveNoAxisDrivesThroughEveryState)
     // The interpolation period is the profile's 1 ms servo period.
     EXPECT_EQ(object(2, "60C2", 1, 5), 1);
     EXPECT_EQ(object(2, "60C2", 2, 2), -3);
+    // The I/O node has digital and analogue inputs and outputs.
+    EXPECT_EQ(object(3, "1000", 0, 7), 0x000F0191);
 }
 
 TEST_F(DrivePowerSim, AFaultResetsOnARisingBit7OnceItsCauseIsGone)
