@@ -313,6 +313,18 @@ HostResult CommandHost::printBlock(const NameRef& ref, std::string& out)
     return unknown(ref.name);
 }
 
+bool isControllerName(const ControllerState& s, std::string_view name)
+{
+    return findAxisParameter(name) || findArea(name) || findSystemValue(name) ||
+           s.commands.find(name) || s.commands.findFunction(name) || name == "BASE" ||
+           name == "AXIS" || name == "PROC_STATUS";
+}
+
+bool CommandHost::reservesName(std::string_view name) const
+{
+    return isControllerName(m_state, name);
+}
+
 HostResult CommandHost::declare(std::string_view name, long size, basic::Scope scope)
 {
     if (unsupported(name))
@@ -325,9 +337,7 @@ HostResult CommandHost::declare(std::string_view name, long size, basic::Scope s
             return HostResult::ok();
         return HostResult::fail(ErrorCode::Reserved, std::string(name));
     }
-    if (findArea(name) || findSystemValue(name) || m_state.commands.find(name) ||
-        m_state.commands.findFunction(name) || name == "BASE" || name == "AXIS" ||
-        name == "PROC_STATUS")
+    if (isControllerName(m_state, name))
         return HostResult::fail(ErrorCode::Reserved, std::string(name));
     const std::size_t values = size < 0 ? 1 : static_cast<std::size_t>(size);
     std::size_t held = m_state.globals.totalValues() + m_task.locals.totalValues();

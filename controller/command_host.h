@@ -22,6 +22,7 @@ public:
     void popFrame() override;
     bool interrupted() const override { return m_task.interrupt; }
     bool takesSources(std::string_view command) const override;
+    bool reservesName(std::string_view upperName) const override;
 
 private:
     bool unsupported(std::string_view name) const;
@@ -36,6 +37,10 @@ private:
     TaskContext& m_task;
     std::string& m_output;
 };
+
+/// True for an upper-case name the controller gives a meaning: an axis
+/// parameter, area, controller value, command or value function.
+bool isControllerName(const ControllerState& state, std::string_view upperName);
 
 /// Adds the controller's own commands (BASE, STEP_RATIO, ENCODER_RATIO,
 /// REBOOT) and the task commands to the registry.

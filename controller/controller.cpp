@@ -104,10 +104,13 @@ int32_t Controller::compilePackage(const std::vector<uint8_t>& bytes, std::strin
         if (!isBasicFile(file.name))
             continue;
         const std::string text(file.data.begin(), file.data.end());
-        basic::Parser parser(text, [&](const basic::Diagnostic& d) {
-            messages += "Lostcount:" + std::to_string(d.line) + " in " + file.name + ": ERROR " +
-                        std::to_string(d.code) + ": " + d.message + "\r\n";
-        });
+        basic::Parser parser(
+            text,
+            [&](const basic::Diagnostic& d) {
+                messages += "Lostcount:" + std::to_string(d.line) + " in " + file.name +
+                            ": ERROR " + std::to_string(d.code) + ": " + d.message + "\r\n";
+            },
+            [this](std::string_view name) { return isControllerName(m_state, name); });
         std::optional<basic::Program> program = parser.parseProgram();
         if (!program)
             failed = true;

@@ -326,12 +326,15 @@ HostResult Interpreter::binary(const Expr& expr, Value& out, int depth)
 int32_t runText(std::string_view text, Host& host, const DiagnosticSink& sink, std::string& output)
 {
     int32_t firstCode = 0;
-    Parser parser(text, [&](const Diagnostic& d) {
-        if (firstCode == 0)
-            firstCode = d.code;
-        if (sink)
-            sink(d);
-    });
+    Parser parser(
+        text,
+        [&](const Diagnostic& d) {
+            if (firstCode == 0)
+                firstCode = d.code;
+            if (sink)
+                sink(d);
+        },
+        [&host](std::string_view name) { return host.reservesName(name); });
     std::optional<Program> program = parser.parseProgram();
     if (!program)
         return firstCode != 0 ? firstCode : static_cast<int32_t>(ErrorCode::Syntax);

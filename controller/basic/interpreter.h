@@ -68,6 +68,9 @@ public:
     /// True for a command whose name arguments are sources to be read later
     /// ("SCOPE(1,1,0,999,DPOS(0))"), not values to be read now.
     virtual bool takesSources(std::string_view /*command*/) const { return false; }
+    /// True for an upper-case name the host gives a meaning of its own
+    /// (commands, parameters, ...), which therefore cannot be a label.
+    virtual bool reservesName(std::string_view /*upperName*/) const { return false; }
 };
 
 /// Statements a command line may run before it is refused.

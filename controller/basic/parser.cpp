@@ -1,5 +1,6 @@
 #include "controller/basic/parser.h"
 
+#include "controller/basic/builtins.h"
 #include "controller/basic/linker.h"
 #include "controller/basic/names.h"
 
@@ -23,8 +24,8 @@ bool takesBareArguments(std::string_view upper)
 
 } // namespace
 
-Parser::Parser(std::string_view source, DiagnosticSink sink)
-    : m_lexer(source), m_sink(std::move(sink))
+Parser::Parser(std::string_view source, DiagnosticSink sink, ReservedNames reserved)
+    : m_lexer(source), m_sink(std::move(sink)), m_reserved(std::move(reserved))
 {
     advance();
 }
@@ -111,6 +112,19 @@ bool isStatementWord(std::string_view upperName)
 bool Parser::checkWord(std::string_view word) const
 {
     return check(TokenType::Name) && namesEqual(m_current.text, word);
+}
+
+bool Parser::reservedName(std::string_view upper) const
+{
+    return isStatementWord(upper) || findBuiltin(upper) || (m_reserved && m_reserved(upper));
+}
+
+bool Parser::refuseReservedName(std::string_view what)
+{
+    if (!check(TokenType::Name) || !reservedName(upperName(m_current.text)))
+        return false;
+    error(std::string("a command or keyword cannot be ") + std::string(what), ErrorCode::Reserved);
+    return true;
 }
 
 bool Parser::matchWord(std::string_view word)
@@ -207,7 +221,9 @@ std::optional<Stmt> Parser::callOrAssignment()
     stmt.line = m_current.line;
     const bool lineStart = m_lineStart;
     advance();
-    if (lineStart && check(TokenType::Separator) && m_current.text == ":") {
+    // "TRIGGER:?5" runs TRIGGER: a command or keyword is never a label.
+    if (lineStart && check(TokenType::Separator) && m_current.text == ":" &&
+        !reservedName(upperName(m_previous.text))) {
         stmt.kind = StmtKind::Label;
         stmt.name = upperName(m_previous.text);
         return stmt;
@@ -402,6 +418,8 @@ std::optional<Stmt> Parser::nextStatement()
 std::optional<Stmt> Parser::jumpStatement(StmtKind kind)
 {
     Stmt stmt = startStatement(kind);
+    if (refuseReservedName("a label"))
+        return std::nullopt;
     if (!match(TokenType::Name)) {
         error("expected a label");
         return std::nullopt;
@@ -413,6 +431,8 @@ std::optional<Stmt> Parser::jumpStatement(StmtKind kind)
 std::optional<Stmt> Parser::subStatement()
 {
     Stmt stmt = startStatement(StmtKind::Sub);
+    if (refuseReservedName("a SUB's name"))
+        return std::nullopt;
     if (!match(TokenType::Name)) {
         error("expected the SUB's name");
         return std::nullopt;

@@ -6,6 +6,7 @@
 #include "controller/basic/diagnostics.h"
 #include "controller/basic/lexer.h"
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -34,10 +35,17 @@ inline constexpr int maxNesting = 200;
 /// so cannot name a variable.
 bool isStatementWord(std::string_view upperName);
 
+/// True for an upper-case name the host gives a meaning of its own (a
+/// command, a parameter, ...).
+using ReservedNames = std::function<bool(std::string_view upperName)>;
+
 class Parser
 {
 public:
-    Parser(std::string_view source, DiagnosticSink sink);
+    /// reserved: the host's own names; with the language's keywords and
+    /// built-ins they are never labels, and a GOTO, GOSUB or SUB naming one
+    /// is an error (2010).
+    Parser(std::string_view source, DiagnosticSink sink, ReservedNames reserved = {});
 
     /// The whole text as a linked program (see linker.h), or nothing after
     /// an error (every error went to the sink; parsing resumes at the next
@@ -76,6 +84,10 @@ private:
     friend bool isStatementWord(std::string_view upperName);
 
     bool checkWord(std::string_view word) const;
+    /// A keyword, a built-in or one of the host's names.
+    bool reservedName(std::string_view upper) const;
+    /// Refuses the current name as a label or SUB name when it is reserved.
+    bool refuseReservedName(std::string_view what);
     bool matchWord(std::string_view word);
     void closeOneLineIfs(Program& program);
 
@@ -119,6 +131,7 @@ private:
 
     Lexer m_lexer;
     DiagnosticSink m_sink;
+    ReservedNames m_reserved;
     Token m_current;
     Token m_previous;
     bool m_failed = false;

@@ -89,6 +89,36 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"=5", false}, ParseCase{"a b", false}, ParseCase{"GLOBAL", false},
                       ParseCase{"?*", false}, ParseCase{"A(1,", false}));
 
+TEST(Parser, CommandsAndKeywordsBeforeAColonAreNeverLabels)
+{
+    const auto hostName = [](std::string_view name) { return name == "TRIGGER"; };
+    std::vector<Diagnostic> errors;
+    Parser parser(
+        "TRIGGER:?5\nstart:?6\nAbs:\nthen:", [&](const Diagnostic& d) { errors.push_back(d); },
+        hostName);
+    const auto program = parser.parseProgram();
+    ASSERT_TRUE(program) << (errors.empty() ? "" : errors[0].message);
+    std::vector<StmtKind> kinds;
+    for (const Stmt& s : program->statements)
+        kinds.push_back(s.kind);
+    using K = StmtKind;
+    EXPECT_EQ(kinds, (std::vector<K>{K::Call, K::Print, K::Label, K::Print, K::Call, K::Call}));
+    EXPECT_EQ(program->statements[0].target->text, "TRIGGER");
+
+    // A jump or SUB naming one is refused, where an unknown label would only
+    // be found missing.
+    for (const char* text :
+         {"GOTO trigger", "GOSUB TRIGGER", "GOTO abs", "GOTO ENDIF", "SUB Trigger(a)\nENDSUB"}) {
+        std::vector<Diagnostic> refused;
+        Parser p(
+            text, [&](const Diagnostic& d) { refused.push_back(d); }, hostName);
+        EXPECT_FALSE(p.parseProgram()) << text;
+        ASSERT_FALSE(refused.empty()) << text;
+        EXPECT_EQ(refused[0].code, 2010) << text;
+        EXPECT_NE(refused[0].message.find("cannot be"), std::string::npos) << refused[0].message;
+    }
+}
+
 TEST(Parser, ReportsEveryBadStatementWithItsLine)
 {
     std::vector<Diagnostic> errors;

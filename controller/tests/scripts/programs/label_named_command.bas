@@ -1,0 +1,2 @@
+a = 1
+GOTO trigger                        ' expect compile error: 2010

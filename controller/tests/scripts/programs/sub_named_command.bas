@@ -1,0 +1,2 @@
+SUB op(a)                           ' expect compile error: 2010
+ENDSUB
