@@ -4,6 +4,7 @@
 #include "controller/controller_state.h"
 
 #include <cmath>
+#include <optional>
 
 namespace korvan::controller {
 
@@ -30,9 +31,9 @@ bool masterResetsFault(const ControllerState& s, int axis)
     return !driveFaultCause(s, axis) && !alarmRecorded(s, axis);
 }
 
-void serveAxis(ControllerState& s, BusNodeState& node, int k)
+// The master's part for drive axis k of node, which axis drives (if any).
+void serveAxis(ControllerState& s, BusNodeState& node, int k, std::optional<int> axis)
 {
-    const auto axis = axisOfDrive(s, node.slot, node.index, k);
     if (!axis)
         return;
     DriveAxisStore& store = node.driveAxes[static_cast<std::size_t>(k)];
@@ -75,7 +76,7 @@ bool driveFaultCause(const ControllerState& s, int axis)
 void serveDrives(ControllerState& s, BusNodeState& node)
 {
     for (int k = 0; k < static_cast<int>(node.driveAxes.size()); ++k)
-        serveAxis(s, node, k);
+        serveAxis(s, node, k, axisOfDrive(s, node.slot, node.index, k));
 }
 
 void cycleDrives(ControllerState& s)
@@ -85,7 +86,7 @@ void cycleDrives(ControllerState& s)
             const auto axis = axisOfDrive(s, node.slot, node.index, k);
             const bool cause = axis && driveFaultCause(s, *axis);
             node.driveAxes[static_cast<std::size_t>(k)].power.cycle(cause);
-            serveAxis(s, node, k);
+            serveAxis(s, node, k, axis);
         }
     }
 }
