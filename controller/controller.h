@@ -1,11 +1,12 @@
 // A virtual Korvan controller: the Korbasic interpreter over its parameters,
-// I/O and memory, its records, Modbus map, persistence and reboot. One mutex
-// guards it, so sessions on several threads (and later the servo thread)
-// can share it.
+// I/O and memory, its records, Modbus map, persistence and reboot. One fair
+// mutex guards it, so sessions on several threads and the servo thread can
+// share it; a long command line lets the others in between its slices.
 #pragma once
 
 #include "controller/clock.h"
 #include "controller/controller_state.h"
+#include "controller/fair_mutex.h"
 #include "controller/message_queues.h"
 #include "controller/state_store.h"
 
@@ -145,6 +146,9 @@ private:
                            std::vector<LoadedProgram>& programs);
     int32_t startPackage(const std::vector<uint8_t>& package, std::string& messages);
     void afterCommands();
+    /// Takes what the statements run so far asked for (a dropped link, a
+    /// reboot) into this line's outcome, before other work may run.
+    void takeRequests(Outcome& outcome, bool& reboot);
     /// Keeps the address an "IP_ADDRESS = ..." write set, once it asks to.
     void storeNewIpAddress();
     /// Writes the flash values and the stored address; false when they
@@ -153,7 +157,7 @@ private:
 
     SteadyClock m_steadyClock;
     const Clock& m_clock;
-    mutable std::mutex m_mutex;
+    mutable FairMutex m_mutex;
     ControllerState m_state;
     StateStore m_store;
     int32_t m_lastError = 0;
