@@ -1,15 +1,14 @@
 // What the link server allows its clients: how many connections, how long a
 // handshake and a frame may take, and what it does when the process runs out
 // of descriptors. Every case stops by itself and stays on loopback.
+#include "link/tests/descriptor_drought.h"
 #include "link/tests/link_fixture.h"
 
 #include "link/wire/frame.h"
 #include "link/wire/payload.h"
 #include "link/wire/request_types.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -169,46 +168,6 @@ TEST_F(LimitedServer, ASlowDripDoesNotKeepAFrameOpen)
             closed = closedByServer(fd.get(), 10ms);
     }
     EXPECT_LT(sent, 100) << "the whole drip was taken";
-}
-
-// Descriptors of this process from now on: the soft limit is lowered and
-// every free number below it taken, then given back.
-class DescriptorDrought
-{
-public:
-    explicit DescriptorDrought(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_NOFILE, &m_saved);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = std::min(m_saved.rlim_cur, limit);
-        ::setrlimit(RLIMIT_NOFILE, &lowered);
-        for (;;) {
-            const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-            if (fd < 0)
-                break;
-            m_taken.emplace_back(fd);
-        }
-        m_exhausted = errno == EMFILE;
-    }
-    ~DescriptorDrought()
-    {
-        m_taken.clear();
-        ::setrlimit(RLIMIT_NOFILE, &m_saved);
-    }
-    bool exhausted() const { return m_exhausted; }
-
-private:
-    rlimit m_saved{};
-    std::vector<wire::UniqueFd> m_taken;
-    bool m_exhausted = false;
-};
-
-double cpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 TEST(AcceptOutOfDescriptors, ShedsTheWaitingClientWithoutSpinningAndTakesClientsAgain)
