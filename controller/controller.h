@@ -59,6 +59,8 @@ inline constexpr double rebootSeconds = 2.0;
 class Controller
 {
 public:
+    /// Throws std::runtime_error naming the file when the state directory
+    /// holds a ROM program that cannot be read.
     explicit Controller(Profile profile, ControllerOptions options = {});
 
     /// Runs Korbasic text for a task (a session's command line).
@@ -134,6 +136,9 @@ public:
         std::lock_guard lock(m_mutex);
         return f(m_state);
     }
+
+    /// What start-up found wrong in the state directory, for the operator.
+    const std::vector<std::string>& startupWarnings() const { return m_store.warnings(); }
 
     const Profile& profile() const { return m_state.profile; }
     const Clock& clock() const { return m_clock; }

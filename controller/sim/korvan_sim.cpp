@@ -34,6 +34,8 @@ int serve(const controller::sim::SimOptions& options)
     controller::ControllerOptions copts;
     copts.stateDir = options.stateDir;
     controller::Controller ctl(controller::loadProfile(options.profile), copts);
+    for (const std::string& warning : ctl.startupWarnings())
+        std::cerr << "korvan-sim: warning: " << warning << std::endl;
     std::optional<std::string> eth = options.ethAddress;
     if (!eth && !options.com && !options.pci) {
         // Loopback by default: the controller's own address (the one its
