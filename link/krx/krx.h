@@ -39,7 +39,7 @@ enum class KrxError
     BadManifest,        // the file sizes do not add up to the data size
     TooLarge,           // more files, longer names or more bytes than allowed
     BadName,            // empty, absolute, "..", NUL, backslash or control character
-    DuplicateName,      // two files of one name
+    DuplicateName,      // two files of one name, letter case aside
     ChecksumMismatch,   // the CRC-32 does not match
     TrailingData        // bytes after the checksum
 };

@@ -59,6 +59,35 @@ TEST(Krx, NamesThatLeaveThePackageAreRefused)
     EXPECT_TRUE(isSafeName("lib/util.bas"));
 }
 
+TEST(Krx, NamesThatDifferOnlyInLetterCaseAreOneName)
+{
+    struct Case
+    {
+        std::string first;
+        std::string second;
+        KrxError error;
+    };
+    const std::vector<Case> cases = {
+        {"Main.bas", "Main.bas", KrxError::DuplicateName},
+        {"Main.bas", "MAIN.BAS", KrxError::DuplicateName},
+        {"lib/Util.bas", "LIB/util.bas", KrxError::DuplicateName},
+        {"Main.bas", "Main2.bas", KrxError::None},
+        {"lib/a.bas", "a.bas", KrxError::None},
+    };
+    for (const Case& c : cases) {
+        KrxPackage package{"P", {{c.first, bytesOf("1")}, {c.second, bytesOf("2")}}};
+        EXPECT_EQ(writeKrx(package).error, c.error) << c.first << " " << c.second;
+    }
+    // The reader refuses them too, from a writer other than ours.
+    std::vector<uint8_t> bytes =
+        writeKrx({"P", {{"a.bas", bytesOf("1")}, {"b.bas", bytesOf("2")}}}).bytes;
+    const std::size_t secondNameAt = 4 + 2 + 2 + 4 + 2 + 1 + 2 + 5 + 4 + 2;
+    ASSERT_EQ(bytes[secondNameAt], 'b');
+    bytes[secondNameAt] = 'A';
+    reseal(bytes);
+    EXPECT_EQ(readKrx(bytes).error, KrxError::DuplicateName);
+}
+
 TEST(Krx, DamagedPackagesAreRefused)
 {
     const std::vector<uint8_t> good = writeKrx(demo()).bytes;
