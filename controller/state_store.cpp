@@ -1,12 +1,13 @@
 #include "controller/state_store.h"
 
+#include "platform/core/file_replace.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <system_error>
@@ -140,25 +141,11 @@ bool StateStore::save(const PersistentState& state) const
         return true;
     if (m_damagedInPlace)
         return false;
-    std::error_code ec;
-    std::filesystem::create_directories(m_directory, ec);
     nlohmann::json j;
     if (state.ipAddress)
         j["ip"] = ipText(*state.ipAddress);
     j["flash"] = state.flash;
-    const auto target = std::filesystem::path(m_directory) / fileName;
-    const auto temp = std::filesystem::path(m_directory) / (std::string(fileName) + ".new");
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        if (!out)
-            return false;
-        out << j.dump(1);
-        out.close();
-        if (!out)
-            return false;
-    }
-    std::filesystem::rename(temp, target, ec);
-    return !ec;
+    return keep(fileName, j.dump(1));
 }
 
 std::vector<uint8_t> StateStore::loadRomPackage() const
@@ -179,22 +166,16 @@ bool StateStore::saveRomPackage(const std::vector<uint8_t>& package) const
 {
     if (!enabled())
         return true;
-    std::error_code ec;
-    std::filesystem::create_directories(m_directory, ec);
-    const auto target = std::filesystem::path(m_directory) / romFileName;
-    const auto temp = std::filesystem::path(m_directory) / (std::string(romFileName) + ".new");
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(reinterpret_cast<const char*>(package.data()),
-                  static_cast<std::streamsize>(package.size()));
-        out.close();
-        if (!out)
-            return false;
-    }
-    std::filesystem::rename(temp, target, ec);
-    return !ec;
+    return keep(romFileName,
+                std::string_view(reinterpret_cast<const char*>(package.data()), package.size()));
+}
+
+bool StateStore::keep(const char* name, std::string_view content) const
+{
+    std::error_code ignored;
+    fs::create_directories(m_directory, ignored);
+    return !platform::replaceFileContent(fs::path(m_directory) / name, content,
+                                         platform::AtSymlink::ReplaceLink);
 }
 
 std::string ipText(uint32_t a)

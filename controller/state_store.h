@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvan::controller {
@@ -40,6 +41,9 @@ public:
     const std::vector<std::string>& warnings() const { return m_warnings; }
 
 private:
+    /// Writes one file of the directory atomically; false on failure.
+    bool keep(const char* name, std::string_view content) const;
+
     std::string m_directory;
     std::vector<std::string> m_warnings;
     /// A damaged state file is still where save() would write.
