@@ -104,8 +104,12 @@ int main(int argc, char** argv)
     const auto options = korvan::controller::sim::parseSimOptions(
         std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
-        std::cerr << "korvan-sim: " << error << "\n" << korvan::controller::sim::simUsage;
+        std::cerr << "korvan-sim: " << error << "; korvan-sim --help explains the options\n";
         return 2;
+    }
+    if (options->help) {
+        std::cout << korvan::controller::sim::simUsage;
+        return 0;
     }
     try {
         return serve(*options);
