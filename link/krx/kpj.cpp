@@ -55,7 +55,7 @@ std::optional<KpjProject> parseKpj(std::string_view text)
             return std::nullopt;
         const std::string_view key = line.substr(0, equals);
         const std::string value(line.substr(equals + 1));
-        if (key == "project" && !projectSeen) {
+        if (key == "project" && !projectSeen && isSafeProjectName(value)) {
             project.project = value;
             projectSeen = true;
         } else if (key == "file" && isSafeName(value) && project.files.size() < kMaxFiles) {

@@ -105,6 +105,8 @@ std::string foldedName(std::string_view name)
     return folded;
 }
 
+} // namespace
+
 bool isSafeProjectName(std::string_view name)
 {
     for (const char c : name)
@@ -112,8 +114,6 @@ bool isSafeProjectName(std::string_view name)
             return false;
     return name.size() <= kMaxNameLength;
 }
-
-} // namespace
 
 std::string_view errorText(KrxError error)
 {

@@ -46,8 +46,10 @@ enum class KrxError
 
 /// A short English text for the error.
 std::string_view errorText(KrxError error);
-/// True for a name the reader accepts.
+/// True for a file name the reader accepts.
 bool isSafeName(std::string_view name);
+/// True for a project name the reader accepts: no control character, at most 255 bytes.
+bool isSafeProjectName(std::string_view name);
 /// CRC-32 (IEEE 802.3) of the bytes.
 uint32_t crc32(std::span<const uint8_t> bytes);
 

@@ -152,5 +152,17 @@ TEST(Kpj, FormatAndParse)
         EXPECT_FALSE(parseKpj(bad)) << bad;
 }
 
+// Found by the fuzzer: a project line ending in CR CR LF named a project
+// "Demo\r", which no package may carry and which read back as "Demo".
+TEST(Kpj, AProjectNameThePackageWouldRefuseIsRefused)
+{
+    for (const std::string& bad :
+         {std::string("KORVAN-KPJ 1\r\nproject=Demo\r\r\nfile=Demo.bas\r\n"),
+          std::string("KORVAN-KPJ 1\nproject=De\x01mo\nfile=Demo.bas\n"),
+          "KORVAN-KPJ 1\nproject=" + std::string(256, 'p') + "\nfile=Demo.bas\n"})
+        EXPECT_FALSE(parseKpj(bad)) << bad;
+    EXPECT_TRUE(parseKpj("KORVAN-KPJ 1\nproject=" + std::string(255, 'p') + "\nfile=Demo.bas\n"));
+}
+
 } // namespace
 } // namespace korvan::link::krx
