@@ -247,28 +247,28 @@ void LinkServer::take(UniqueFd client, Transport transport)
         // sees the link fail at once either way.
         if (m_refusals >= m_limits.maxRefusals)
             return;
-        ++m_refusals;
-        try {
-            startWorker([this, shared, transport, stopFd] {
-                refuseConnection(shared->get(), transport, VXC_ERR_BUSY, stopFd, m_limits);
-                shared->reset();
-                --m_refusals;
-            });
-        } catch (...) {
-            --m_refusals;
-            throw;
-        }
+        startCounted(m_refusals, [this, shared, transport, stopFd] {
+            refuseConnection(shared->get(), transport, VXC_ERR_BUSY, stopFd, m_limits);
+            shared->reset();
+        });
         return;
     }
-    ++m_connections;
+    startCounted(m_connections, [this, shared, transport, stopFd] {
+        serveConnection(shared->get(), transport, m_endpoint, stopFd, m_limits);
+        shared->reset();
+    });
+}
+
+void LinkServer::startCounted(std::atomic<int>& counter, std::function<void()> body)
+{
+    ++counter;
     try {
-        startWorker([this, shared, transport, stopFd] {
-            serveConnection(shared->get(), transport, m_endpoint, stopFd, m_limits);
-            shared->reset();
-            --m_connections;
+        startWorker([&counter, body = std::move(body)] {
+            body();
+            --counter;
         });
     } catch (...) {
-        --m_connections;
+        --counter;
         throw;
     }
 }

@@ -52,6 +52,8 @@ private:
     };
 
     void startWorker(std::function<void()> body);
+    /// Starts a worker that counter counts while it runs.
+    void startCounted(std::atomic<int>& counter, std::function<void()> body);
     void reapFinishedWorkers();
     void startAcceptLoop(int listenFd, Transport transport);
     void acceptLoop(int listenFd, Transport transport, wire::UniqueFd spare);

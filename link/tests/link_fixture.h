@@ -14,6 +14,7 @@
 #include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
+#include <vector>
 
 namespace korvan::link::testing {
 
@@ -54,6 +55,8 @@ inline bool closedByServer(int fd, std::chrono::milliseconds wait = std::chrono:
 class LinkFixture : public ::testing::Test
 {
 protected:
+    explicit LinkFixture(server::ServerLimits limits = {}) : m_server(m_endpoint, limits) {}
+
     void SetUp() override
     {
         m_port = m_server.listenTcp(kHost, 0);
@@ -69,15 +72,27 @@ protected:
     ControllerHandle open()
     {
         ControllerHandle handle = nullptr;
-        EXPECT_EQ(VXC_OpenEth(m_address.c_str(), &handle), VXC_OK);
+        EXPECT_EQ(tryOpen(handle), VXC_OK);
+        return handle;
+    }
+    /// Opens a link and returns the code; the fixture closes what opened.
+    int32_t tryOpen(ControllerHandle& handle)
+    {
+        handle = nullptr;
+        const int32_t code = VXC_OpenEth(m_address.c_str(), &handle);
         if (handle)
             m_handles.push_back(handle);
-        return handle;
+        return code;
+    }
+    void close(ControllerHandle handle)
+    {
+        VXC_Close(handle);
+        std::erase(m_handles, handle);
     }
 
     static constexpr const char* kHost = "127.0.0.50";
     TestEndpoint m_endpoint;
-    server::LinkServer m_server{m_endpoint};
+    server::LinkServer m_server;
     uint16_t m_port = 0;
     std::string m_address;
     std::vector<ControllerHandle> m_handles;

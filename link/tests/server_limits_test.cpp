@@ -17,7 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kHost = "127.0.0.57";
+constexpr const char* kDroughtHost = "127.0.0.57";
 
 server::ServerLimits shortLimits()
 {
@@ -29,32 +29,22 @@ server::ServerLimits shortLimits()
     return limits;
 }
 
-class LimitedServer : public ::testing::Test
+class LimitedServer : public LinkFixture
 {
 protected:
-    void SetUp() override
+    LimitedServer() : LinkFixture(shortLimits()) {}
+
+    // Opens a link once a slot is free (the server frees it once it has
+    // seen a connection end).
+    int32_t openOnceFree(ControllerHandle& handle)
     {
-        m_port = m_server.listenTcp(kHost, 0);
-        m_address = std::string(kHost) + ":" + std::to_string(m_port);
-    }
-    void TearDown() override
-    {
-        for (ControllerHandle handle : m_handles)
-            VXC_Close(handle);
-        m_server.stop();
-    }
-    int32_t open(ControllerHandle& handle)
-    {
-        handle = nullptr;
-        const int32_t code = VXC_OpenEth(m_address.c_str(), &handle);
-        if (handle)
-            m_handles.push_back(handle);
+        int32_t code = VXC_ERR_BUSY;
+        for (int attempt = 0; attempt < 100 && code == VXC_ERR_BUSY; ++attempt) {
+            code = tryOpen(handle);
+            if (code == VXC_ERR_BUSY)
+                std::this_thread::sleep_for(20ms);
+        }
         return code;
-    }
-    void close(ControllerHandle handle)
-    {
-        VXC_Close(handle);
-        std::erase(m_handles, handle);
     }
     // Opens a raw connection and shakes hands on it.
     wire::UniqueFd rawSession()
@@ -71,33 +61,20 @@ protected:
                   static_cast<ssize_t>(reply.size()));
         return fd;
     }
-
-    TestEndpoint m_endpoint;
-    server::LinkServer m_server{m_endpoint, shortLimits()};
-    uint16_t m_port = 0;
-    std::string m_address;
-    std::vector<ControllerHandle> m_handles;
 };
 
 TEST_F(LimitedServer, RefusesConnectionsPastTheLimitWithBusyAndTakesThemAgainLater)
 {
     ControllerHandle first = nullptr, second = nullptr, third = nullptr;
-    ASSERT_EQ(open(first), VXC_OK);
-    ASSERT_EQ(open(second), VXC_OK);
-    EXPECT_EQ(open(third), VXC_ERR_BUSY);
+    ASSERT_EQ(tryOpen(first), VXC_OK);
+    ASSERT_EQ(tryOpen(second), VXC_OK);
+    EXPECT_EQ(tryOpen(third), VXC_ERR_BUSY);
     EXPECT_EQ(third, nullptr);
     char reply[64];
     EXPECT_EQ(VXC_DirectCommand(first, "?DPOS(0)", reply, sizeof reply), VXC_OK);
 
     close(first);
-    // The slot frees once the server has seen the close.
-    int32_t code = VXC_ERR_BUSY;
-    for (int attempt = 0; attempt < 100 && code == VXC_ERR_BUSY; ++attempt) {
-        code = open(third);
-        if (code == VXC_ERR_BUSY)
-            std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_EQ(code, VXC_OK);
+    ASSERT_EQ(openOnceFree(third), VXC_OK);
     EXPECT_EQ(VXC_DirectCommand(third, "?DPOS(0)", reply, sizeof reply), VXC_OK);
 }
 
@@ -113,19 +90,13 @@ TEST_F(LimitedServer, DropsConnectionsThatNeverShakeHandsOrSayNothingWhenRefused
     EXPECT_TRUE(closedByServer(silent1.get(), 3s));
     EXPECT_TRUE(closedByServer(silent2.get(), 3s));
     ControllerHandle handle = nullptr;
-    int32_t code = VXC_ERR_BUSY;
-    for (int attempt = 0; attempt < 100 && code == VXC_ERR_BUSY; ++attempt) {
-        code = open(handle);
-        if (code == VXC_ERR_BUSY)
-            std::this_thread::sleep_for(20ms);
-    }
-    EXPECT_EQ(code, VXC_OK);
+    EXPECT_EQ(openOnceFree(handle), VXC_OK);
 }
 
 TEST_F(LimitedServer, AnIdleSessionStaysButAFrameThatStopsHalfWayIsDropped)
 {
     ControllerHandle idle = nullptr;
-    ASSERT_EQ(open(idle), VXC_OK);
+    ASSERT_EQ(tryOpen(idle), VXC_OK);
 
     struct Case
     {
@@ -174,7 +145,7 @@ TEST(AcceptOutOfDescriptors, ShedsTheWaitingClientWithoutSpinningAndTakesClients
 {
     TestEndpoint endpoint;
     server::LinkServer server(endpoint);
-    const uint16_t port = server.listenTcp(kHost, 0);
+    const uint16_t port = server.listenTcp(kDroughtHost, 0);
     {
         // Made before the drought, connected during it: the server cannot accept it.
         wire::UniqueFd waiting(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
@@ -185,7 +156,7 @@ TEST(AcceptOutOfDescriptors, ShedsTheWaitingClientWithoutSpinningAndTakesClients
         sockaddr_in in{};
         in.sin_family = AF_INET;
         in.sin_port = htons(port);
-        ::inet_pton(AF_INET, kHost, &in.sin_addr);
+        ::inet_pton(AF_INET, kDroughtHost, &in.sin_addr);
         ASSERT_EQ(::connect(waiting.get(), reinterpret_cast<sockaddr*>(&in), sizeof in), 0);
         // Its client learns at once that it will not be served...
         EXPECT_TRUE(closedByServer(waiting.get(), 2s));
@@ -195,8 +166,9 @@ TEST(AcceptOutOfDescriptors, ShedsTheWaitingClientWithoutSpinningAndTakesClients
         EXPECT_LT(cpuSeconds() - cpuBefore, 0.15);
     }
     ControllerHandle handle = nullptr;
-    ASSERT_EQ(VXC_OpenEth((std::string(kHost) + ":" + std::to_string(port)).c_str(), &handle),
-              VXC_OK);
+    ASSERT_EQ(
+        VXC_OpenEth((std::string(kDroughtHost) + ":" + std::to_string(port)).c_str(), &handle),
+        VXC_OK);
     char reply[64];
     EXPECT_EQ(VXC_DirectCommand(handle, "?DPOS(0)", reply, sizeof reply), VXC_OK);
     VXC_Close(handle);
