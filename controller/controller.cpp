@@ -14,6 +14,7 @@
 #include "link/krx/krx.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace korvan::controller {
 
@@ -278,25 +279,37 @@ Outcome Controller::execute(TaskContext& task, std::string_view text)
         outcome.code = static_cast<int32_t>(basic::ErrorCode::TooLong);
         report({basic::ErrorKind::Syntax, 1, outcome.code,
                 std::string(basic::errorText(outcome.code))});
-    } else {
+    }
+    bool reboot = false;
+    if (outcome.code == 0) {
         CommandHost host(m_state, task, outcome.output);
-        outcome.code = basic::runText(text, host, report, outcome.output);
+        // Between slices of a long line the other sessions and the servo tick
+        // get their turn, so a short query is not held up by it.
+        const auto letOthersIn = [&] {
+            takeRequests(outcome, reboot);
+            m_mutex.yield();
+        };
+        outcome.code = basic::runText(text, host, report, outcome.output, letOthersIn);
     }
     if (outcome.code != 0)
         m_lastError = outcome.code;
-    storeNewIpAddress();
-    if (m_state.dropLinkRequested) {
-        m_state.dropLinkRequested = false;
-        outcome.dropLink = true;
-    }
-    if (m_state.rebootRequested) {
-        m_state.rebootRequested = false;
+    takeRequests(outcome, reboot);
+    if (reboot) {
         outcome.dropLink = true;
         m_rebootUntil = m_clock.seconds() + rebootSeconds;
         applyRomState();
         task = TaskContext{};
     }
     return outcome;
+}
+
+void Controller::takeRequests(Outcome& outcome, bool& reboot)
+{
+    storeNewIpAddress();
+    if (std::exchange(m_state.dropLinkRequested, false))
+        outcome.dropLink = true;
+    if (std::exchange(m_state.rebootRequested, false))
+        reboot = true;
 }
 
 int32_t Controller::lastError() const

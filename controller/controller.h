@@ -1,11 +1,12 @@
 // A virtual Korvan controller: the Korbasic interpreter over its parameters,
-// I/O and memory, its records, Modbus map, persistence and reboot. One mutex
-// guards it, so sessions on several threads (and later the servo thread)
-// can share it.
+// I/O and memory, its records, Modbus map, persistence and reboot. One fair
+// mutex guards it, so sessions on several threads and the servo thread can
+// share it; a long command line lets the others in between its slices.
 #pragma once
 
 #include "controller/clock.h"
 #include "controller/controller_state.h"
+#include "controller/fair_mutex.h"
 #include "controller/message_queues.h"
 #include "controller/state_store.h"
 
@@ -58,6 +59,8 @@ inline constexpr double rebootSeconds = 2.0;
 class Controller
 {
 public:
+    /// Throws std::runtime_error naming the file when the state directory
+    /// holds a ROM program that cannot be read.
     explicit Controller(Profile profile, ControllerOptions options = {});
 
     /// Runs Korbasic text for a task (a session's command line).
@@ -134,6 +137,9 @@ public:
         return f(m_state);
     }
 
+    /// What start-up found wrong in the state directory, for the operator.
+    const std::vector<std::string>& startupWarnings() const { return m_store.warnings(); }
+
     const Profile& profile() const { return m_state.profile; }
     const Clock& clock() const { return m_clock; }
 
@@ -145,6 +151,9 @@ private:
                            std::vector<LoadedProgram>& programs);
     int32_t startPackage(const std::vector<uint8_t>& package, std::string& messages);
     void afterCommands();
+    /// Takes what the statements run so far asked for (a dropped link, a
+    /// reboot) into this line's outcome, before other work may run.
+    void takeRequests(Outcome& outcome, bool& reboot);
     /// Keeps the address an "IP_ADDRESS = ..." write set, once it asks to.
     void storeNewIpAddress();
     /// Writes the flash values and the stored address; false when they
@@ -153,7 +162,7 @@ private:
 
     SteadyClock m_steadyClock;
     const Clock& m_clock;
-    mutable std::mutex m_mutex;
+    mutable FairMutex m_mutex;
     ControllerState m_state;
     StateStore m_store;
     int32_t m_lastError = 0;

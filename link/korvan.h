@@ -50,6 +50,7 @@ enum
     VXC_ERR_NO_SUCH_FILE = 3103,     /* a package or source file cannot be read */
     VXC_ERR_STATE = 3204,            /* controller state does not allow the request */
     VXC_ERR_NOT_SUPPORTED = 3205,    /* e.g. VXC_GetCurIpAddr on a serial or PCI link */
+    VXC_ERR_BUSY = 3206,             /* the controller serves all the links it takes; retry later */
     VXC_ERR_TIMEOUT = 3400,          /* no answer within the reply timeout */
     VXC_ERR_SEND_FAILED = 3401,      /* the request could not be written */
     VXC_ERR_CONNECTION_LOST = 3402,  /* the peer closed or reset the link */

@@ -4,6 +4,7 @@
 #include "controller/basic/parser.h"
 #include "controller/basic/task_runner.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvan::controller::basic {
@@ -30,11 +31,21 @@ long long toInteger(double v)
 
 Interpreter::Interpreter(Host& host, DiagnosticSink sink) : m_host(host), m_sink(std::move(sink)) {}
 
-int32_t Interpreter::run(const Program& program, std::string& output)
+int32_t Interpreter::run(const Program& program, std::string& output, const SlicePause& pause)
 {
     // The runner only reads the program; it is borrowed for this call.
     TaskRunner runner(std::shared_ptr<const Program>(&program, [](const Program*) {}));
-    const StepState state = runner.step(m_host, commandLineBudget, 0.0, output);
+    StepState state = StepState::Running;
+    for (int used = 0; used < commandLineBudget;) {
+        const int slice =
+            pause ? std::min(commandLineSlice, commandLineBudget - used) : commandLineBudget;
+        state = runner.step(m_host, slice, 0.0, output);
+        used += slice;
+        // A runner that stops early for an interrupt ends the line as before.
+        if (state != StepState::Running || m_host.interrupted() || used >= commandLineBudget)
+            break;
+        pause();
+    }
     Diagnostic d;
     if (state == StepState::Failed) {
         d = runner.error();
@@ -323,7 +334,8 @@ HostResult Interpreter::binary(const Expr& expr, Value& out, int depth)
     return HostResult::ok();
 }
 
-int32_t runText(std::string_view text, Host& host, const DiagnosticSink& sink, std::string& output)
+int32_t runText(std::string_view text, Host& host, const DiagnosticSink& sink, std::string& output,
+                const SlicePause& pause)
 {
     int32_t firstCode = 0;
     Parser parser(
@@ -339,7 +351,7 @@ int32_t runText(std::string_view text, Host& host, const DiagnosticSink& sink, s
     if (!program)
         return firstCode != 0 ? firstCode : static_cast<int32_t>(ErrorCode::Syntax);
     Interpreter interpreter(host, sink);
-    return interpreter.run(*program, output);
+    return interpreter.run(*program, output, pause);
 }
 
 std::string_view errorText(int32_t code)

@@ -10,6 +10,7 @@
 #include "controller/basic/diagnostics.h"
 #include "controller/basic/value.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,11 @@ public:
 
 /// Statements a command line may run before it is refused.
 inline constexpr int commandLineBudget = 100000;
+/// Statements a command line runs between two calls of its pause hook.
+inline constexpr int commandLineSlice = 500;
+/// Called between slices of a command line, where the host may let other
+/// work in before the line goes on.
+using SlicePause = std::function<void()>;
 
 class Interpreter
 {
@@ -84,8 +90,9 @@ public:
     /// Runs a command line's program to its end and stops at the first
     /// error, whose code it returns (0 when all ran). A command line may not
     /// wait or run more than commandLineBudget statements (2016). Printed
-    /// text is appended to output.
-    int32_t run(const Program& program, std::string& output);
+    /// text is appended to output; pause, when given, runs after every
+    /// commandLineSlice statements.
+    int32_t run(const Program& program, std::string& output, const SlicePause& pause = {});
 
     /// Runs one simple statement (assignment, print, command, declaration).
     HostResult execute(const Stmt& stmt, std::string& output);
@@ -108,6 +115,7 @@ private:
 };
 
 /// Parses text and runs it; errors of both steps go to sink.
-int32_t runText(std::string_view text, Host& host, const DiagnosticSink& sink, std::string& output);
+int32_t runText(std::string_view text, Host& host, const DiagnosticSink& sink, std::string& output,
+                const SlicePause& pause = {});
 
 } // namespace korvan::controller::basic

@@ -34,6 +34,8 @@ int serve(const controller::sim::SimOptions& options)
     controller::ControllerOptions copts;
     copts.stateDir = options.stateDir;
     controller::Controller ctl(controller::loadProfile(options.profile), copts);
+    for (const std::string& warning : ctl.startupWarnings())
+        std::cerr << "korvan-sim: warning: " << warning << std::endl;
     std::optional<std::string> eth = options.ethAddress;
     if (!eth && !options.com && !options.pci) {
         // Loopback by default: the controller's own address (the one its
@@ -102,8 +104,12 @@ int main(int argc, char** argv)
     const auto options = korvan::controller::sim::parseSimOptions(
         std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
-        std::cerr << "korvan-sim: " << error << "\n" << korvan::controller::sim::simUsage;
+        std::cerr << "korvan-sim: " << error << "; korvan-sim --help explains the options\n";
         return 2;
+    }
+    if (options->help) {
+        std::cout << korvan::controller::sim::simUsage;
+        return 0;
     }
     try {
         return serve(*options);

@@ -23,6 +23,10 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args, 
     SimOptions o;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+            return o;
+        }
         if (i + 1 >= args.size()) {
             error = "missing value after " + a;
             return std::nullopt;

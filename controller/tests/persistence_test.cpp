@@ -79,14 +79,80 @@ TEST_F(PersistenceTest, FlashValuesTheStateDirectoryCannotKeepAreRefusedAndNotSh
     EXPECT_EQ(c->flashValues()[4], 7.0f);
 }
 
-TEST_F(PersistenceTest, FreshOrDamagedStateIsFactoryNew)
+TEST_F(PersistenceTest, AFreshDirectoryIsFactoryNewAndSaysNothing)
 {
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "controller-state.json") << "{not json";
     auto c = start();
     EXPECT_EQ(c->ipAddressText(), "127.0.0.60");
     EXPECT_EQ(c->flashValues()[0], 0.0f);
+    EXPECT_TRUE(c->startupWarnings().empty());
     EXPECT_EQ(c->flashWrite(99, {1.0f, 2.0f}), 2003); // past the 100 values
+}
+
+TEST_F(PersistenceTest, ADamagedStateFileIsKeptAsideNamedAndNeverOverwritten)
+{
+    struct Case
+    {
+        const char* what;
+        std::string text; // empty: a folder of that name
+    };
+    const std::vector<Case> cases = {
+        {"not JSON", "{not json"},
+        {"not an object", "[1, 2]"},
+        {"flash values that are texts", R"({"flash": ["a", "b"]})"},
+        {"an address that is none", R"({"ip": "999.1.2.3", "flash": [5]})"},
+        {"an address that is a number", R"({"ip": 5})"},
+        {"a folder", ""},
+    };
+    const auto state = dir / "controller-state.json";
+    const auto aside = dir / "controller-state.json.damaged";
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        if (c.text.empty())
+            std::filesystem::create_directories(state / "inside");
+        else
+            std::ofstream(state, std::ios::binary) << c.text;
+        {
+            auto controller = start();
+            EXPECT_EQ(controller->ipAddressText(), "127.0.0.60") << c.what;
+            EXPECT_EQ(controller->flashValues()[0], 0.0f) << c.what;
+            ASSERT_EQ(controller->startupWarnings().size(), 1u) << c.what;
+            const std::string& warning = controller->startupWarnings()[0];
+            EXPECT_NE(warning.find(state.string()), std::string::npos) << warning;
+            EXPECT_NE(warning.find(aside.string()), std::string::npos) << warning;
+            EXPECT_EQ(controller->flashWrite(0, {3.0f}), 0) << c.what;
+        }
+        // The damaged file is where the warning said, as it was.
+        if (c.text.empty()) {
+            EXPECT_TRUE(std::filesystem::is_directory(aside / "inside")) << c.what;
+        } else {
+            std::ifstream in(aside, std::ios::binary);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.text) << c.what;
+        }
+        auto again = start();
+        EXPECT_EQ(again->flashValues()[0], 3.0f) << c.what;
+        EXPECT_TRUE(again->startupWarnings().empty()) << c.what;
+    }
+
+    // A second damaged file does not take the first one's place.
+    std::ofstream(state, std::ios::binary) << "{second";
+    auto controller = start();
+    ASSERT_EQ(controller->startupWarnings().size(), 1u);
+    EXPECT_NE(controller->startupWarnings()[0].find("controller-state.json.damaged-2"),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(aside));
+}
+
+TEST_F(PersistenceTest, ARomProgramThatCannotBeReadStopsStartUpNamingIt)
+{
+    std::filesystem::create_directories(dir / "rom.krx");
+    try {
+        start();
+        ADD_FAILURE() << "the controller started";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find((dir / "rom.krx").string()), std::string::npos)
+            << e.what();
+    }
 }
 
 TEST_F(PersistenceTest, RebootDropsTheLinkAndComesBackWithRomState)

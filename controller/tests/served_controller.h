@@ -32,8 +32,8 @@ public:
         m_endpoint = std::make_unique<ControllerLinkEndpoint>(*m_controller);
         m_server = std::make_unique<link::server::LinkServer>(*m_endpoint);
         const uint16_t port = m_server->listenTcp(address, 0);
-        const std::string target = address + ":" + std::to_string(port);
-        if (VXC_OpenEth(target.c_str(), &m_handle) != 0)
+        m_address = address + ":" + std::to_string(port);
+        if (VXC_OpenEth(m_address.c_str(), &m_handle) != 0)
             m_handle = nullptr;
     }
     ~ServedController()
@@ -47,12 +47,15 @@ public:
 
     Controller& controller() { return *m_controller; }
     ControllerHandle handle() const { return m_handle; }
+    /// "a.b.c.d:port" of the link.
+    const std::string& address() const { return m_address; }
 
 private:
     std::unique_ptr<Controller> m_controller;
     std::unique_ptr<ControllerLinkEndpoint> m_endpoint;
     std::unique_ptr<link::server::LinkServer> m_server;
     ControllerHandle m_handle = nullptr;
+    std::string m_address;
 };
 
 } // namespace korvan::controller::testing

@@ -3,6 +3,7 @@
 
 #include "controller_fixture.h"
 
+#include <atomic>
 #include <thread>
 
 namespace korvan::controller::testing {
@@ -120,6 +121,56 @@ TEST_F(SessionTest, ConcurrentSessionsShareOneConsistentController)
     a.join();
     b.join();
     EXPECT_EQ(ok("?SPEED(1) SPEED(2) VR(1) VR(2)"), "499 499 500 500\r\n");
+}
+
+TEST_F(SessionTest, ALongLineLetsOtherSessionsInBetweenItsSlices)
+{
+    ControllerLinkEndpoint endpoint(*controller);
+    auto longLine = endpoint.openSession(link::Transport::Ethernet);
+    auto query = endpoint.openSession(link::Transport::Ethernet);
+    std::atomic<bool> started{false};
+    std::atomic<bool> finished{false};
+    std::thread runner([&] {
+        while (!started)
+            std::this_thread::yield();
+        const link::CommandResult r =
+            longLine->execute("VR(0) = 1 : FOR i = 1 TO 40000 : VR(2) = i : NEXT : VR(1) = 1");
+        EXPECT_EQ(r.code, 0) << r.output;
+        finished = true;
+    });
+    // Only a query that gets in while the line runs can see its start
+    // without its end.
+    bool sawTheMiddle = false;
+    std::string last;
+    started = true;
+    while (!finished || last != "1 1\r\n") {
+        last = query->directCommand("?VR(0) VR(1)").output;
+        sawTheMiddle = sawTheMiddle || last == "1 0\r\n";
+    }
+    runner.join();
+    EXPECT_TRUE(sawTheMiddle);
+    EXPECT_EQ(ok("?VR(2)"), "40000\r\n");
+}
+
+TEST_F(SessionTest, WhatALineAsksForStaysWithItWhileOthersRunInBetween)
+{
+    ControllerLinkEndpoint endpoint(*controller);
+    auto changer = endpoint.openSession(link::Transport::Ethernet);
+    auto other = endpoint.openSession(link::Transport::Ethernet);
+    std::atomic<bool> finished{false};
+    std::thread runner([&] {
+        EXPECT_EQ(changer->execute("IP_ADDRESS = 127.0.0.63 : FOR i = 1 TO 20000 : NEXT").code, 0);
+        finished = true;
+    });
+    bool otherDropped = false;
+    while (!finished) {
+        controller->tick(); // the servo tick must not take the request either
+        EXPECT_EQ(other->execute("?1").code, 0);
+        otherDropped = otherDropped || other->dropAfterReply();
+    }
+    runner.join();
+    EXPECT_FALSE(otherDropped);
+    EXPECT_TRUE(changer->dropAfterReply()) << "the line that changed the address drops its link";
 }
 
 } // namespace

@@ -2,11 +2,11 @@
 #include "link/client/api_support.h"
 #include "link/korvan.h"
 #include "link/krx/kpj.h"
-
-#include <fstream>
+#include "platform/core/file_replace.h"
 
 using namespace korvan::link;
 using namespace korvan::link::client;
+namespace platform = korvan::platform;
 
 namespace {
 
@@ -49,6 +49,7 @@ int32_t buildAndSend(ControllerHandle handle, const char* first, const char* sec
         case krx::ProjectError::Unreadable:
             return VXC_ERR_NO_SUCH_FILE;
         case krx::ProjectError::BadProject:
+        case krx::ProjectError::OutsideFolder:
             return VXC_ERR_INVALID_ARGUMENT;
         case krx::ProjectError::PackageError:
             return package.krxError == krx::KrxError::TooLarge ? VXC_ERR_TOO_LONG
@@ -100,8 +101,9 @@ int32_t VXC_MakeOneFileKpj(char* first, char* second, const char* basPath)
     if (projectText.size() >= VXC_KPJ_BUFFER_SIZE || directoryText.size() >= VXC_KPJ_BUFFER_SIZE)
         return VXC_ERR_TOO_LONG;
     const std::string text = krx::formatKpj({source.stem().string(), {fileName}});
-    std::ofstream out(project, std::ios::binary | std::ios::trunc);
-    if (!out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush())
+    // A link at the project's path is replaced, never written through: the
+    // file it leads to is not ours to overwrite.
+    if (platform::replaceFileContent(project, text, platform::AtSymlink::ReplaceLink))
         return VXC_ERR_NO_SUCH_FILE;
     copyText(projectText, first, VXC_KPJ_BUFFER_SIZE);
     copyText(directoryText, second, VXC_KPJ_BUFFER_SIZE);

@@ -64,6 +64,7 @@ int32_t Channel::call(wire::RequestType type, std::span<const uint8_t> payload, 
         case wire::ReadStatus::Closed:
         case wire::ReadStatus::Failed:
         case wire::ReadStatus::Stopped:
+        case wire::ReadStatus::Stalled: // the client sets no frame time limit
             m_lost = true;
             return VXC_ERR_CONNECTION_LOST;
         }

@@ -9,6 +9,17 @@ namespace {
 
 constexpr std::string_view kHeader = "KORVAN-KPJ 1";
 
+// True when file (a canonical path) lies below folder (canonical too).
+bool liesIn(const std::filesystem::path& file, const std::filesystem::path& folder)
+{
+    auto inFile = file.begin();
+    for (auto inFolder = folder.begin(); inFolder != folder.end(); ++inFolder, ++inFile) {
+        if (inFile == file.end() || *inFile != *inFolder)
+            return false;
+    }
+    return inFile != file.end();
+}
+
 } // namespace
 
 std::string formatKpj(const KpjProject& project)
@@ -44,7 +55,7 @@ std::optional<KpjProject> parseKpj(std::string_view text)
             return std::nullopt;
         const std::string_view key = line.substr(0, equals);
         const std::string value(line.substr(equals + 1));
-        if (key == "project" && !projectSeen) {
+        if (key == "project" && !projectSeen && isSafeProjectName(value)) {
             project.project = value;
             projectSeen = true;
         } else if (key == "file" && isSafeName(value) && project.files.size() < kMaxFiles) {
@@ -84,9 +95,20 @@ BuiltPackage buildPackage(const std::filesystem::path& kpjPath,
     const auto project = parseKpj({reinterpret_cast<const char*>(text->data()), text->size()});
     if (!project)
         return {ProjectError::BadProject, KrxError::None, {}};
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::canonical(programDirectory, error);
+    if (error)
+        return {ProjectError::Unreadable, KrxError::None, {}};
     KrxPackage package{project->project, {}};
     for (const std::string& name : project->files) {
-        auto bytes = readFileBytes(programDirectory / name);
+        // A symbolic link may lead anywhere; only what really lies in the
+        // program folder goes into a package sent to a controller.
+        const std::filesystem::path file = std::filesystem::canonical(folder / name, error);
+        if (error)
+            return {ProjectError::Unreadable, KrxError::None, {}};
+        if (!liesIn(file, folder))
+            return {ProjectError::OutsideFolder, KrxError::None, {}};
+        auto bytes = readFileBytes(file);
         if (!bytes)
             return {ProjectError::Unreadable, KrxError::None, {}};
         package.files.push_back({name, std::move(*bytes)});

@@ -32,9 +32,10 @@ std::optional<KpjProject> parseKpj(std::string_view text);
 enum class ProjectError
 {
     None,
-    Unreadable,  // the project file or a program file cannot be read
-    BadProject,  // the project file is not valid
-    PackageError // the files do not make a valid package (see krxError)
+    Unreadable,   // the project file or a program file cannot be read
+    BadProject,   // the project file is not valid
+    PackageError, // the files do not make a valid package (see krxError)
+    OutsideFolder // a file's real path (after symbolic links) leaves the program folder
 };
 
 struct BuiltPackage
@@ -44,7 +45,8 @@ struct BuiltPackage
     std::vector<uint8_t> bytes;
 };
 /// Reads the project file and its program files from programDirectory and
-/// encodes the package.
+/// encodes the package. A file that is, or lies behind, a symbolic link
+/// leading out of programDirectory is refused.
 BuiltPackage buildPackage(const std::filesystem::path& kpjPath,
                           const std::filesystem::path& programDirectory);
 

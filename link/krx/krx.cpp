@@ -94,6 +94,19 @@ private:
     bool m_truncated = false;
 };
 
+// The controller does not tell letter case apart in file names, so neither
+// may a package: names are compared in this form.
+std::string foldedName(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return folded;
+}
+
+} // namespace
+
 bool isSafeProjectName(std::string_view name)
 {
     for (const char c : name)
@@ -101,8 +114,6 @@ bool isSafeProjectName(std::string_view name)
             return false;
     return name.size() <= kMaxNameLength;
 }
-
-} // namespace
 
 std::string_view errorText(KrxError error)
 {
@@ -165,12 +176,12 @@ WriteResult writeKrx(const KrxPackage& package)
         return {KrxError::TooLarge, {}};
     if (!isSafeProjectName(package.project))
         return {KrxError::BadName, {}};
-    std::set<std::string_view> names;
+    std::set<std::string> names;
     std::size_t dataSize = 0;
     for (const KrxFile& file : package.files) {
         if (!isSafeName(file.name))
             return {KrxError::BadName, {}};
-        if (!names.insert(file.name).second)
+        if (!names.insert(foldedName(file.name)).second)
             return {KrxError::DuplicateName, {}};
         dataSize += file.data.size();
         if (dataSize > kMaxPackageSize)
@@ -234,7 +245,7 @@ ReadResult readKrx(std::span<const uint8_t> bytes)
         file.name.assign(name.begin(), name.end());
         if (!isSafeName(file.name))
             return {KrxError::BadName, {}};
-        if (!names.insert(file.name).second)
+        if (!names.insert(foldedName(file.name)).second)
             return {KrxError::DuplicateName, {}};
         sizes.push_back(size);
         sizeSum += size;

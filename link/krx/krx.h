@@ -39,15 +39,17 @@ enum class KrxError
     BadManifest,        // the file sizes do not add up to the data size
     TooLarge,           // more files, longer names or more bytes than allowed
     BadName,            // empty, absolute, "..", NUL, backslash or control character
-    DuplicateName,      // two files of one name
+    DuplicateName,      // two files of one name, letter case aside
     ChecksumMismatch,   // the CRC-32 does not match
     TrailingData        // bytes after the checksum
 };
 
 /// A short English text for the error.
 std::string_view errorText(KrxError error);
-/// True for a name the reader accepts.
+/// True for a file name the reader accepts.
 bool isSafeName(std::string_view name);
+/// True for a project name the reader accepts: no control character, at most 255 bytes.
+bool isSafeProjectName(std::string_view name);
 /// CRC-32 (IEEE 802.3) of the bytes.
 uint32_t crc32(std::span<const uint8_t> bytes);
 

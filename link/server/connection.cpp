@@ -29,6 +29,17 @@ enum class Outcome
     Drop
 };
 
+// The Hello answer: always the full payload, whatever the code.
+std::vector<uint8_t> helloReply(int32_t code, Transport transport)
+{
+    wire::PayloadWriter out;
+    out.i32(code);
+    out.u16(kProtocolVersion);
+    out.u8(static_cast<uint8_t>(transport));
+    out.u32(kMaxPayload);
+    return out.take();
+}
+
 class StreamServer
 {
 public:
@@ -57,6 +68,7 @@ public:
     }
 
     void endSession() { m_session.reset(); }
+    bool hasSession() const { return m_session != nullptr; }
     wire::FrameStream& stream() { return m_stream; }
 
 private:
@@ -70,12 +82,7 @@ private:
             code = VXC_ERR_PROTOCOL;
         else if (!(m_session = m_endpoint.openSession(m_transport)))
             code = VXC_ERR_OPEN_FAILED;
-        wire::PayloadWriter out;
-        out.i32(code);
-        out.u16(kProtocolVersion);
-        out.u8(static_cast<uint8_t>(m_transport));
-        out.u32(kMaxPayload);
-        if (!reply(request, out.take()))
+        if (!reply(request, helloReply(code, m_transport)))
             return Outcome::Drop;
         return code == VXC_OK ? Outcome::Continue : Outcome::EndSession;
     }
@@ -103,19 +110,27 @@ bool restUnlessStopped(int stopFd)
 
 } // namespace
 
-void serveConnection(int fd, Transport transport, ControllerEndpoint& endpoint, int stopFd)
+void serveConnection(int fd, Transport transport, ControllerEndpoint& endpoint, int stopFd,
+                     const ServerLimits& limits)
 {
     StreamServer server(fd, transport, endpoint, stopFd);
+    server.stream().limitFrameTime(limits.frameTime);
+    const wire::Deadline helloBy = wire::Clock::now() + limits.helloTime;
     Frame frame;
-    while (server.stream().read(frame, wire::kNoDeadline, stopFd) == ReadStatus::Frame) {
+    for (;;) {
+        // A session may idle as long as it likes; a connection without one may not.
+        const wire::Deadline deadline = server.hasSession() ? wire::kNoDeadline : helloBy;
+        if (server.stream().read(frame, deadline, stopFd) != ReadStatus::Frame)
+            return;
         if (server.handle(frame) != Outcome::Continue)
             return;
     }
 }
 
-void serveSerialLine(int fd, ControllerEndpoint& endpoint, int stopFd)
+void serveSerialLine(int fd, ControllerEndpoint& endpoint, int stopFd, const ServerLimits& limits)
 {
     StreamServer server(fd, Transport::Serial, endpoint, stopFd);
+    server.stream().limitFrameTime(limits.frameTime);
     Frame frame;
     for (;;) {
         switch (server.stream().read(frame, wire::kNoDeadline, stopFd)) {
@@ -128,6 +143,12 @@ void serveSerialLine(int fd, ControllerEndpoint& endpoint, int stopFd)
             // the next frame start.
             server.endSession();
             server.stream().decoder().skipToNextMagic();
+            break;
+        case ReadStatus::Stalled:
+            // The rest of that frame is not coming; the next user of the line
+            // must not have their handshake taken for its payload.
+            server.endSession();
+            server.stream().decoder().clear();
             break;
         case ReadStatus::Closed:
         case ReadStatus::Failed:
@@ -143,6 +164,20 @@ void serveSerialLine(int fd, ControllerEndpoint& endpoint, int stopFd)
             return;
         }
     }
+}
+
+void refuseConnection(int fd, Transport transport, int32_t code, int stopFd,
+                      const ServerLimits& limits)
+{
+    // A Hello is 18 bytes; anything larger is not one.
+    wire::FrameStream stream(fd, 64);
+    Frame hello;
+    const wire::Deadline deadline = wire::Clock::now() + limits.refusalTime;
+    if (stream.read(hello, deadline, stopFd) != ReadStatus::Frame ||
+        hello.type != static_cast<uint16_t>(RequestType::Hello))
+        return;
+    stream.write(hello.type | wire::kReplyBit, hello.id, helloReply(code, transport), deadline,
+                 stopFd);
 }
 
 } // namespace korvan::link::server

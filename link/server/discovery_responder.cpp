@@ -13,6 +13,19 @@
 
 namespace korvan::link::server {
 
+namespace {
+
+// A probe carries exactly the u16 version; a client of another version gets
+// no answer, as it could not open a link anyway.
+bool speaksVersionOf(const wire::Frame& probe)
+{
+    wire::PayloadReader in(probe.payload);
+    const uint16_t version = in.u16();
+    return in.complete() && version == kProtocolVersion;
+}
+
+} // namespace
+
 void answerDiscovery(int udpFd, uint16_t tcpPort, ControllerEndpoint& endpoint, int stopFd)
 {
     constexpr uint16_t kDiscover = static_cast<uint16_t>(wire::RequestType::Discover);
@@ -31,7 +44,7 @@ void answerDiscovery(int udpFd, uint16_t tcpPort, ControllerEndpoint& endpoint, 
         decoder.feed({datagram.data(), static_cast<std::size_t>(got)});
         wire::Frame probe;
         if (decoder.next(probe) != wire::DecodeStatus::Frame || decoder.hasPartial() ||
-            probe.type != kDiscover || !endpoint.answersDiscovery())
+            probe.type != kDiscover || !speaksVersionOf(probe) || !endpoint.answersDiscovery())
             continue;
         wire::PayloadWriter out;
         out.i32(VXC_OK);

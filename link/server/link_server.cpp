@@ -3,9 +3,12 @@
 #include "link/server/connection.h"
 #include "link/server/discovery_responder.h"
 
+#include "link/korvan.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -71,6 +74,35 @@ std::pair<UniqueFd, UniqueFd> bindTcpAndUdp(const std::string& address, uint16_t
     }
 }
 
+// How long an accept loop rests when the system has no descriptor to spare.
+constexpr int kOutOfDescriptorsRestMs = 100;
+
+// A descriptor held in reserve, so that a loop that runs out of them can
+// still take a waiting connection off the queue and close it.
+UniqueFd spareDescriptor()
+{
+    return UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+}
+
+// After accept() failed: false when the server stops meanwhile. Out of
+// descriptors the waiting connection stays queued and keeps poll() awake, so
+// it is shed with the spare descriptor (its client sees the link close at
+// once instead of timing out), or the loop rests when there is no spare.
+bool recoverFromAcceptError(int listenFd, int error, UniqueFd& spare, int stopFd)
+{
+    if (error != EMFILE && error != ENFILE && error != ENOBUFS && error != ENOMEM)
+        return true; // ECONNABORTED, EAGAIN, EINTR: the next poll tells
+    if (spare && (error == EMFILE || error == ENFILE)) {
+        spare.reset();
+        UniqueFd(::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC)).reset();
+        spare = spareDescriptor();
+        if (spare)
+            return true;
+    }
+    pollfd stop{stopFd, POLLIN, 0};
+    return ::poll(&stop, 1, kOutOfDescriptorsRestMs) == 0;
+}
+
 uint16_t boundPort(int fd)
 {
     sockaddr_in in{};
@@ -81,8 +113,8 @@ uint16_t boundPort(int fd)
 
 } // namespace
 
-LinkServer::LinkServer(ControllerEndpoint& endpoint)
-    : m_endpoint(endpoint), m_stop(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+LinkServer::LinkServer(ControllerEndpoint& endpoint, ServerLimits limits)
+    : m_endpoint(endpoint), m_limits(limits), m_stop(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     if (!m_stop)
         throwErrno("eventfd");
@@ -104,7 +136,7 @@ uint16_t LinkServer::listenTcp(const std::string& address, uint16_t port)
         m_listeners.push_back(std::move(tcp));
         m_listeners.push_back(std::move(udp));
     }
-    startWorker([this, tcpFd] { acceptLoop(tcpFd, Transport::Ethernet); });
+    startAcceptLoop(tcpFd, Transport::Ethernet);
     startWorker([this, udpFd, bound] { answerDiscovery(udpFd, bound, m_endpoint, m_stop.get()); });
     return bound;
 }
@@ -133,14 +165,14 @@ void LinkServer::listenUnix(const std::filesystem::path& path)
         m_listeners.push_back(std::move(fd));
         m_socketFiles.push_back(path);
     }
-    startWorker([this, listenFd] { acceptLoop(listenFd, Transport::Pci); });
+    startAcceptLoop(listenFd, Transport::Pci);
 }
 
 void LinkServer::serveSerial(int fd)
 {
     if (!wire::setNonBlocking(fd))
         throwErrno("serial line");
-    startWorker([this, fd] { serveSerialLine(fd, m_endpoint, m_stop.get()); });
+    startWorker([this, fd] { serveSerialLine(fd, m_endpoint, m_stop.get(), m_limits); });
 }
 
 void LinkServer::startWorker(std::function<void()> body)
@@ -171,28 +203,73 @@ void LinkServer::reapFinishedWorkers()
         worker.thread.join();
 }
 
-void LinkServer::acceptLoop(int listenFd, Transport transport)
+void LinkServer::startAcceptLoop(int listenFd, Transport transport)
+{
+    // The spare is taken here, before the caller can use the last descriptor up.
+    auto spare = std::make_shared<UniqueFd>(spareDescriptor());
+    startWorker(
+        [this, listenFd, transport, spare] { acceptLoop(listenFd, transport, std::move(*spare)); });
+}
+
+void LinkServer::acceptLoop(int listenFd, Transport transport, UniqueFd spare)
 {
     const int stopFd = m_stop.get();
     for (;;) {
         if (wire::waitFor(listenFd, POLLIN, wire::kNoDeadline, stopFd) != wire::IoStatus::Ok)
             return;
         UniqueFd client(::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
-        if (!client)
+        if (!client) {
+            if (!recoverFromAcceptError(listenFd, errno, spare, stopFd))
+                return;
             continue;
+        }
+        if (!spare)
+            spare = spareDescriptor();
         if (transport == Transport::Ethernet) {
             const int on = 1;
             ::setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         }
         reapFinishedWorkers();
-        auto shared = std::make_shared<UniqueFd>(std::move(client));
         try {
-            startWorker([this, shared, transport, stopFd] {
-                serveConnection(shared->get(), transport, m_endpoint, stopFd);
-            });
+            take(std::move(client), transport);
         } catch (const std::system_error&) {
             return; // stopping
         }
+    }
+}
+
+void LinkServer::take(UniqueFd client, Transport transport)
+{
+    const int stopFd = m_stop.get();
+    auto shared = std::make_shared<UniqueFd>(std::move(client));
+    if (m_connections >= m_limits.maxConnections) {
+        // Past the limit of refusals the connection just closes: its client
+        // sees the link fail at once either way.
+        if (m_refusals >= m_limits.maxRefusals)
+            return;
+        startCounted(m_refusals, [this, shared, transport, stopFd] {
+            refuseConnection(shared->get(), transport, VXC_ERR_BUSY, stopFd, m_limits);
+            shared->reset();
+        });
+        return;
+    }
+    startCounted(m_connections, [this, shared, transport, stopFd] {
+        serveConnection(shared->get(), transport, m_endpoint, stopFd, m_limits);
+        shared->reset();
+    });
+}
+
+void LinkServer::startCounted(std::atomic<int>& counter, std::function<void()> body)
+{
+    ++counter;
+    try {
+        startWorker([&counter, body = std::move(body)] {
+            body();
+            --counter;
+        });
+    } catch (...) {
+        --counter;
+        throw;
     }
 }
 

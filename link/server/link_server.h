@@ -1,10 +1,12 @@
 // The controller side of the link: accepts clients on TCP, a Unix-domain
 // socket (PCI cards) and serial descriptors, decodes their frames and calls
 // the endpoint's sessions. Each connection has its own thread and session,
-// so the workbench and the oscilloscope can hold links to one controller.
+// so the workbench and the oscilloscope can hold links to one controller;
+// ServerLimits bound how many and how long a frame may take.
 #pragma once
 
 #include "link/server/controller_endpoint.h"
+#include "link/server/server_limits.h"
 #include "link/wire/fd_io.h"
 
 #include <atomic>
@@ -24,7 +26,7 @@ class LinkServer
 {
 public:
     /// The endpoint must outlive the server.
-    explicit LinkServer(ControllerEndpoint& endpoint);
+    explicit LinkServer(ControllerEndpoint& endpoint, ServerLimits limits = {});
     ~LinkServer();
     LinkServer(const LinkServer&) = delete;
     LinkServer& operator=(const LinkServer&) = delete;
@@ -50,10 +52,18 @@ private:
     };
 
     void startWorker(std::function<void()> body);
+    /// Starts a worker that counter counts while it runs.
+    void startCounted(std::atomic<int>& counter, std::function<void()> body);
     void reapFinishedWorkers();
-    void acceptLoop(int listenFd, Transport transport);
+    void startAcceptLoop(int listenFd, Transport transport);
+    void acceptLoop(int listenFd, Transport transport, wire::UniqueFd spare);
+    /// Serves an accepted connection, or refuses it past the connection limit.
+    void take(wire::UniqueFd client, Transport transport);
 
     ControllerEndpoint& m_endpoint;
+    const ServerLimits m_limits;
+    std::atomic<int> m_connections{0};
+    std::atomic<int> m_refusals{0};
     wire::UniqueFd m_stop; // an eventfd; readable once stop() ran
     std::mutex m_mutex;
     std::list<Worker> m_workers;

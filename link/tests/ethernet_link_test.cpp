@@ -1,12 +1,7 @@
 // libkorvan against a link server over loopback TCP.
 #include "link/tests/link_fixture.h"
 
-#include "link/wire/fd_io.h"
-
-#include <arpa/inet.h>
 #include <cstring>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
 
 namespace korvan::link::testing {
@@ -270,30 +265,7 @@ TEST_F(EthernetLink, MemoryAndRegisters)
 class HostileFrames : public LinkFixture
 {
 protected:
-    wire::UniqueFd connectRaw()
-    {
-        wire::UniqueFd fd(::socket(AF_INET, SOCK_STREAM, 0));
-        sockaddr_in in{};
-        in.sin_family = AF_INET;
-        in.sin_port = htons(m_port);
-        ::inet_pton(AF_INET, kHost, &in.sin_addr);
-        EXPECT_EQ(::connect(fd.get(), reinterpret_cast<sockaddr*>(&in), sizeof in), 0);
-        return fd;
-    }
-    // True when the server closed the connection within a second.
-    static bool closedByServer(int fd)
-    {
-        timeval timeout{1, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        char byte;
-        for (;;) {
-            const ssize_t got = ::recv(fd, &byte, 1, 0);
-            if (got == 0 || (got < 0 && errno == ECONNRESET))
-                return true;
-            if (got < 0)
-                return false;
-        }
-    }
+    wire::UniqueFd connectRaw() { return testing::connectRaw(kHost, m_port); }
 };
 
 TEST_F(HostileFrames, AreDroppedAndTheServerKeepsServing)

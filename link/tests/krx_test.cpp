@@ -59,6 +59,35 @@ TEST(Krx, NamesThatLeaveThePackageAreRefused)
     EXPECT_TRUE(isSafeName("lib/util.bas"));
 }
 
+TEST(Krx, NamesThatDifferOnlyInLetterCaseAreOneName)
+{
+    struct Case
+    {
+        std::string first;
+        std::string second;
+        KrxError error;
+    };
+    const std::vector<Case> cases = {
+        {"Main.bas", "Main.bas", KrxError::DuplicateName},
+        {"Main.bas", "MAIN.BAS", KrxError::DuplicateName},
+        {"lib/Util.bas", "LIB/util.bas", KrxError::DuplicateName},
+        {"Main.bas", "Main2.bas", KrxError::None},
+        {"lib/a.bas", "a.bas", KrxError::None},
+    };
+    for (const Case& c : cases) {
+        KrxPackage package{"P", {{c.first, bytesOf("1")}, {c.second, bytesOf("2")}}};
+        EXPECT_EQ(writeKrx(package).error, c.error) << c.first << " " << c.second;
+    }
+    // The reader refuses them too, from a writer other than ours.
+    std::vector<uint8_t> bytes =
+        writeKrx({"P", {{"a.bas", bytesOf("1")}, {"b.bas", bytesOf("2")}}}).bytes;
+    const std::size_t secondNameAt = 4 + 2 + 2 + 4 + 2 + 1 + 2 + 5 + 4 + 2;
+    ASSERT_EQ(bytes[secondNameAt], 'b');
+    bytes[secondNameAt] = 'A';
+    reseal(bytes);
+    EXPECT_EQ(readKrx(bytes).error, KrxError::DuplicateName);
+}
+
 TEST(Krx, DamagedPackagesAreRefused)
 {
     const std::vector<uint8_t> good = writeKrx(demo()).bytes;
@@ -121,6 +150,18 @@ TEST(Kpj, FormatAndParse)
          {"", "KORVAN-KPJ 2\nproject=a\nfile=a.bas\n", "KORVAN-KPJ 1\nproject=a\n",
           "KORVAN-KPJ 1\nproject=a\nfile=../a\n", "KORVAN-KPJ 1\nproject=a\nfile=a.bas\nother=1\n"})
         EXPECT_FALSE(parseKpj(bad)) << bad;
+}
+
+// Found by the fuzzer: a project line ending in CR CR LF named a project
+// "Demo\r", which no package may carry and which read back as "Demo".
+TEST(Kpj, AProjectNameThePackageWouldRefuseIsRefused)
+{
+    for (const std::string& bad :
+         {std::string("KORVAN-KPJ 1\r\nproject=Demo\r\r\nfile=Demo.bas\r\n"),
+          std::string("KORVAN-KPJ 1\nproject=De\x01mo\nfile=Demo.bas\n"),
+          "KORVAN-KPJ 1\nproject=" + std::string(256, 'p') + "\nfile=Demo.bas\n"})
+        EXPECT_FALSE(parseKpj(bad)) << bad;
+    EXPECT_TRUE(parseKpj("KORVAN-KPJ 1\nproject=" + std::string(255, 'p') + "\nfile=Demo.bas\n"));
 }
 
 } // namespace

@@ -6,8 +6,14 @@
 #include "link/server/link_server.h"
 #include "link/server/pty_port.h"
 #include "link/tests/test_endpoint.h"
+#include "link/wire/frame.h"
+#include "link/wire/request_types.h"
 
 #include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -231,6 +237,44 @@ TEST_F(Discovery, FindsOnlyControllersOnTheSearchList)
     ::setenv("KORVAN_SEARCH", "", 1);
     ASSERT_EQ(VXC_SearchEth(buffer, sizeof buffer, 50), VXC_OK);
     EXPECT_STREQ(buffer, "");
+}
+
+TEST_F(Discovery, AnswersOnlyProbesOfItsOwnVersion)
+{
+    TestEndpoint endpoint;
+    server::LinkServer server(endpoint);
+    ASSERT_EQ(server.listenTcp("127.0.0.54", m_port), m_port);
+    wire::UniqueFd udp(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(m_port);
+    ::inet_pton(AF_INET, "127.0.0.54", &to.sin_addr);
+    timeval wait{0, 300'000};
+    ::setsockopt(udp.get(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    const auto answered = [&](std::vector<uint8_t> payload) {
+        const auto probe =
+            wire::encodeFrame(static_cast<uint16_t>(wire::RequestType::Discover), 77, payload);
+        ::sendto(udp.get(), probe.data(), probe.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                 sizeof to);
+        uint8_t answer[64];
+        return ::recv(udp.get(), answer, sizeof answer, 0) > 0;
+    };
+    struct Case
+    {
+        const char* what;
+        std::vector<uint8_t> payload;
+        bool answered;
+    };
+    const uint8_t version = static_cast<uint8_t>(kProtocolVersion);
+    const std::vector<Case> cases = {
+        {"another version", {static_cast<uint8_t>(version + 1), 0}, false},
+        {"no version", {}, false},
+        {"half a version", {version}, false},
+        {"the version and more", {version, 0, 0}, false},
+        {"its own version", {version, 0}, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(answered(c.payload), c.answered) << c.what;
 }
 
 TEST(AddressPolicy, OnlyTheLoopbackNetworkCountsAsLoopback)

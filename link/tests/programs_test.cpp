@@ -82,5 +82,62 @@ TEST_F(Programs, OneFileProjectBuildsAPackageOfTheProgram)
               VXC_ERR_INVALID_ARGUMENT);
 }
 
+TEST_F(Programs, FilesBehindLinksOutOfTheProgramFolderAreNotSent)
+{
+    ControllerHandle handle = open();
+    const fs::path outside = m_dir / "outside";
+    const fs::path folder = m_dir / "project";
+    fs::create_directories(outside);
+    fs::create_directories(folder / "lib");
+    std::ofstream(outside / "secret.txt") << "not for the controller";
+    std::ofstream(folder / "Main.bas") << "?1";
+    fs::create_symlink(outside / "secret.txt", folder / "Leak.bas");
+    fs::create_symlink("../../outside/secret.txt", folder / "lib" / "Relative.bas");
+    fs::create_symlink(outside, folder / "Away");
+    fs::create_symlink("Main.bas", folder / "Alias.bas"); // inside: fine
+
+    struct Case
+    {
+        const char* file;
+        int32_t code;
+    };
+    const std::vector<Case> cases = {
+        {"Leak.bas", VXC_ERR_INVALID_ARGUMENT},
+        {"lib/Relative.bas", VXC_ERR_INVALID_ARGUMENT},
+        {"Away/secret.txt", VXC_ERR_INVALID_ARGUMENT},
+        {"Alias.bas", VXC_OK},
+        {"Missing.bas", VXC_ERR_NO_SUCH_FILE},
+    };
+    for (const Case& c : cases) {
+        m_endpoint.lastPackage.clear();
+        const fs::path project = folder / "P.kpj";
+        std::ofstream(project, std::ios::binary | std::ios::trunc)
+            << "KORVAN-KPJ 1\nproject=P\nfile=Main.bas\nfile=" << c.file << "\n";
+        EXPECT_EQ(VXC_MakeKrxAndRamRun2(handle, project.c_str(), folder.c_str(), 0, 0), c.code)
+            << c.file;
+        if (c.code != VXC_OK) {
+            EXPECT_TRUE(m_endpoint.lastPackage.empty()) << c.file << ": something was sent";
+        }
+    }
+}
+
+TEST_F(Programs, AProjectIsWrittenOverALinkNotThroughIt)
+{
+    const fs::path bas = write("Axis.bas", "?1");
+    const fs::path victim = write("victim.txt", "keep me");
+    fs::create_symlink(victim, m_dir / "Axis.kpj");
+    char first[VXC_KPJ_BUFFER_SIZE];
+    char second[VXC_KPJ_BUFFER_SIZE];
+    ASSERT_EQ(VXC_MakeOneFileKpj(first, second, bas.c_str()), VXC_OK);
+    std::ifstream victimText(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victimText), {}), "keep me");
+    EXPECT_FALSE(fs::is_symlink(m_dir / "Axis.kpj"));
+    std::ifstream project(m_dir / "Axis.kpj");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(project), {}),
+              "KORVAN-KPJ 1\nproject=Axis\nfile=Axis.bas\n");
+    // Nothing but the three files is left in the folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 3);
+}
+
 } // namespace
 } // namespace korvan::link::testing

@@ -21,7 +21,24 @@ std::vector<uint8_t> encodeFrame(uint16_t type, uint32_t id, std::span<const uin
 
 void FrameDecoder::feed(std::span<const uint8_t> bytes)
 {
+    const std::size_t needed = m_buffer.size() + bytes.size();
+    if (needed > m_buffer.capacity()) {
+        // Grow with what arrives, not with what a header announces: half again
+        // keeps copying linear, and the announced frame end caps the room.
+        std::size_t room = m_buffer.capacity() + m_buffer.capacity() / 2;
+        if (const auto length = announcedLength())
+            room = std::min<std::size_t>(room, kHeaderSize + *length);
+        m_buffer.reserve(std::max(needed, room));
+    }
     m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
+}
+
+std::optional<uint32_t> FrameDecoder::announcedLength() const
+{
+    if (m_buffer.size() < kHeaderSize)
+        return std::nullopt;
+    PayloadReader header({m_buffer.data() + 12, 4});
+    return header.u32();
 }
 
 DecodeStatus FrameDecoder::next(Frame& frame)
@@ -54,8 +71,18 @@ DecodeStatus FrameDecoder::next(Frame& frame)
     frame.type = type;
     frame.id = id;
     const auto begin = m_buffer.begin() + kHeaderSize;
+    if (m_buffer.size() == kHeaderSize + length) {
+        // The usual case: the buffer holds just this frame and becomes its
+        // payload, so a large frame is never held twice.
+        m_buffer.erase(m_buffer.begin(), begin);
+        frame.payload = std::move(m_buffer);
+        m_buffer = {};
+        return DecodeStatus::Frame;
+    }
     frame.payload.assign(begin, begin + length);
     m_buffer.erase(m_buffer.begin(), begin + length);
+    if (m_buffer.capacity() > 2 * m_buffer.size() + kHeaderSize + 64 * 1024)
+        m_buffer.shrink_to_fit(); // what stays is the start of the next frame
     return DecodeStatus::Frame;
 }
 

@@ -1,12 +1,15 @@
 // Framing of the link protocol: a 16-byte header and a payload, all
-// little-endian. The decoder never buffers more than one header, one
-// payload of at most its limit and one read chunk.
+// little-endian. The decoder holds only bytes that arrived: its buffer grows
+// with them (by at most half of what it holds at a time, never past the
+// frame the header announces) and is handed on with the frame, so a header
+// that announces a large payload costs nothing until the payload comes.
 #pragma once
 
 #include "link/link_protocol.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -48,7 +51,11 @@ public:
     void skipToNextMagic();
     /// True when bytes of an unfinished frame are buffered.
     bool hasPartial() const { return !m_buffer.empty(); }
-    void clear() { m_buffer.clear(); }
+    /// The payload length of the buffered header; none before a whole header.
+    std::optional<uint32_t> announcedLength() const;
+    /// Bytes the buffer has room for (what it costs in memory).
+    std::size_t reserved() const { return m_buffer.capacity(); }
+    void clear() { m_buffer = {}; }
 
 private:
     uint32_t m_maxPayload;

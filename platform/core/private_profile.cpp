@@ -1,5 +1,7 @@
 #include "platform/core/private_profile.h"
 
+#include "platform/core/file_replace.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -49,7 +51,8 @@ struct Line
 struct Document
 {
     std::string byteOrderMark;
-    std::string lineEnd = "\n";
+    // A new file gets the line ends of the Windows profile functions.
+    std::string lineEnd = "\r\n";
     bool endsWithLineEnd = true;
     std::vector<Line> lines;
 };
@@ -82,21 +85,23 @@ Document parse(std::string content)
         doc.byteOrderMark = kByteOrderMark;
         content.erase(0, kByteOrderMark.size());
     }
-    if (content.find("\r\n") != std::string::npos)
-        doc.lineEnd = "\r\n";
-    doc.endsWithLineEnd = content.empty() || content.back() == '\n';
+    // A line ends at CR LF, LF or a CR alone (files from old Mac tools); the
+    // first line end tells how the file's new lines end.
+    const std::size_t firstEnd = content.find_first_of("\r\n");
+    if (firstEnd != std::string::npos)
+        doc.lineEnd = content.compare(firstEnd, 2, "\r\n") == 0 ? "\r\n"
+                      : content[firstEnd] == '\r'               ? "\r"
+                                                                : "\n";
+    doc.endsWithLineEnd = content.empty() || content.back() == '\n' || content.back() == '\r';
     std::size_t start = 0;
     while (start < content.size()) {
-        auto end = content.find('\n', start);
+        auto end = content.find_first_of("\r\n", start);
         if (end == std::string::npos)
             end = content.size();
-        std::string text = content.substr(start, end - start);
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
-        Line line{Line::Kind::Other, std::move(text), {}, {}};
+        Line line{Line::Kind::Other, content.substr(start, end - start), {}, {}};
         classify(line);
         doc.lines.push_back(std::move(line));
-        start = end + 1;
+        start = end + (content.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return doc;
 }
@@ -152,6 +157,24 @@ const Line* findLine(const Document& doc, std::string_view section, std::string_
     return index ? &doc.lines[*index] : nullptr;
 }
 
+// A value in one pair of matching quotes is read without them, as the
+// Windows profile functions read it: key="  padded  " gives "  padded  ".
+std::string_view unquoted(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// A default's trailing blanks are dropped, as the Windows profile functions do.
+std::string_view withoutTrailingBlanks(std::string_view text)
+{
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::string cutToCapacity(std::string_view value, std::size_t capacity)
 {
     if (capacity == 0)
@@ -173,31 +196,11 @@ bool save(const std::filesystem::path& path, const Document& doc)
         if (i + 1 < doc.lines.size() || doc.endsWithLineEnd)
             content += doc.lineEnd;
     }
-    // Write beside the file and rename, so a failed write never leaves a
-    // half-written profile behind.
     std::error_code error;
     if (path.has_parent_path())
-        std::filesystem::create_directories(path.parent_path(), error);
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out << content;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::filesystem::remove(temporary, error);
-            return false;
-        }
-    }
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+        std::filesystem::create_directories(resolveSymlinks(path).parent_path(), error);
+    // Through a symbolic link to its target, as the Windows functions write.
+    return !replaceFileContent(path, content, AtSymlink::WriteTarget);
 }
 
 Line makeLine(std::string text)
@@ -216,7 +219,8 @@ std::string PrivateProfile::readString(std::string_view section, std::string_vie
 {
     const auto doc = load(m_path);
     const Line* line = doc ? findLine(*doc, section, key) : nullptr;
-    return cutToCapacity(line ? line->value : defaultValue, capacity);
+    return cutToCapacity(line ? unquoted(line->value) : withoutTrailingBlanks(defaultValue),
+                         capacity);
 }
 
 int PrivateProfile::readInt(std::string_view section, std::string_view key, int defaultValue) const
@@ -225,7 +229,7 @@ int PrivateProfile::readInt(std::string_view section, std::string_view key, int 
     const Line* line = doc ? findLine(*doc, section, key) : nullptr;
     if (!line)
         return defaultValue;
-    const std::string value(line->value);
+    const std::string value(unquoted(line->value));
     return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
 }
 
@@ -267,8 +271,7 @@ bool PrivateProfile::writeString(std::string_view section, std::string_view key,
     std::string entry = std::string(trimmed(key)) + "=" + std::string(value);
     const auto range = findSection(doc, section);
     if (!range) {
-        if (!doc.lines.empty() && !trimmed(doc.lines.back().text).empty())
-            doc.lines.push_back(makeLine(""));
+        // Right after the last line, without a blank line, as Windows writes it.
         doc.lines.push_back(makeLine("[" + std::string(trimmed(section)) + "]"));
         doc.lines.push_back(makeLine(std::move(entry)));
         doc.endsWithLineEnd = true;

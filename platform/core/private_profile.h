@@ -1,12 +1,24 @@
 // Private-profile (ini) files as the language files, the parameter import,
-// the bus configuration and the oscilloscope settings expect them:
+// the bus configuration and the oscilloscope settings expect them, read and
+// written as the Windows profile functions do, so that files from a Windows
+// peer mean the same here:
 //   - section and key names match without regard to letter case;
 //   - blanks around section names, keys and values are ignored;
+//   - a value in one pair of matching double or single quotes is read
+//     without them;
+//   - lines end at CR LF, LF or a CR alone;
 //   - a line without '=' carries no key; a line starting with ';' is a comment;
-//   - a missing file, section or key gives the caller's default;
+//   - a missing file, section or key gives the caller's default, without
+//     its trailing blanks;
 //   - a read value is cut to the caller's capacity (capacity - 1 bytes);
 //   - a write replaces one key and keeps every other line, comment included;
-//     the file and the section are created when missing.
+//     the file and the section are created when missing: a new file has
+//     CR LF line ends, an existing one keeps its own, and a new section
+//     follows the last line without a blank line;
+//   - a write replaces the file atomically (a temporary file of a unique
+//     name beside it, flushed before the rename), keeps its permissions and
+//     goes through a symbolic link to the link's target;
+//   - removing from a missing file creates none.
 // Files are UTF-8; a leading byte order mark is skipped and kept.
 #pragma once
 

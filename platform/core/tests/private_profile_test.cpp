@@ -130,7 +130,8 @@ TEST_F(PrivateProfileTest, WriteAddsKeysAndSections)
     PrivateProfile ini(file);
     ASSERT_TRUE(ini.writeString("A", "z", "3"));
     ASSERT_TRUE(ini.writeString("C", "w", "4"));
-    EXPECT_EQ(contents(file), "[A]\nx=1\nz=3\n\n[B]\ny=2\n\n[C]\nw=4\n");
+    // A new section follows the last line, without a blank line, as Windows writes it.
+    EXPECT_EQ(contents(file), "[A]\nx=1\nz=3\n\n[B]\ny=2\n[C]\nw=4\n");
     EXPECT_THAT(ini.sectionNames(), ::testing::ElementsAre("A", "B", "C"));
     EXPECT_THAT(ini.keyNames("a"), ::testing::ElementsAre("x", "z"));
 }
@@ -139,7 +140,7 @@ TEST_F(PrivateProfileTest, WriteCreatesMissingFileAndFolders)
 {
     PrivateProfile ini(m_dir / "sub" / "dir" / "new.ini");
     ASSERT_TRUE(ini.writeString("Scope", "Channel", "4"));
-    EXPECT_EQ(contents(ini.path()), "[Scope]\nChannel=4\n");
+    EXPECT_EQ(contents(ini.path()), "[Scope]\r\nChannel=4\r\n");
     EXPECT_EQ(ini.readInt("scope", "channel", 0), 4);
 }
 
@@ -150,6 +151,75 @@ TEST_F(PrivateProfileTest, KeepsByteOrderMarkAndLineEnds)
     EXPECT_EQ(ini.readString("S", "k", ""), "1");
     ASSERT_TRUE(ini.writeString("S", "j", "2"));
     EXPECT_EQ(contents(file), "\xEF\xBB\xBF[S]\r\nk=1\r\nj=2\r\n");
+}
+
+TEST_F(PrivateProfileTest, ReadsValuesAndDefaultsAsWindowsDoes)
+{
+    const PrivateProfile ini(write("[S]\r\n"
+                                   "double = \"  padded  \" \r\n"
+                                   "single='quoted'\r\n"
+                                   "empty=\"\"\r\n"
+                                   "one=\"\r\n"
+                                   "open=\"unmatched\r\n"
+                                   "mixed=\"a'\r\n"
+                                   "inner=a\"b\"c\r\n"
+                                   "twice=\"\"x\"\"\r\n"
+                                   "number=\"42\"\r\n"));
+    const ReadCase cases[] = {
+        {"S", "double", "  padded  "}, // one pair of quotes goes, what they hold stays
+        {"S", "single", "quoted"},     {"S", "empty", ""},     {"S", "one", "\""},
+        {"S", "open", "\"unmatched"},  {"S", "mixed", "\"a'"}, {"S", "inner", "a\"b\"c"},
+        {"S", "twice", "\"x\""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ini.readString(c.section, c.key, "NULL"), c.expected) << c.key;
+    EXPECT_EQ(ini.readInt("S", "number", 0), 42);
+    // A default loses its trailing blanks, not its leading ones.
+    EXPECT_EQ(ini.readString("S", "missing", "  default \t "), "  default");
+    EXPECT_EQ(ini.readString("S", "missing", "   "), "");
+}
+
+TEST_F(PrivateProfileTest, ACarriageReturnAloneEndsALine)
+{
+    const fs::path file = write("[A]\rx=1\r[B]\ry=2\r");
+    PrivateProfile ini(file);
+    EXPECT_EQ(ini.readString("A", "x", "NULL"), "1");
+    EXPECT_EQ(ini.readString("B", "y", "NULL"), "2");
+    EXPECT_THAT(ini.sectionNames(), ::testing::ElementsAre("A", "B"));
+    ASSERT_TRUE(ini.writeString("A", "z", "3"));
+    EXPECT_EQ(contents(file), "[A]\rx=1\rz=3\r[B]\ry=2\r") << "its own line ends are kept";
+    // Mixed line ends read line by line too.
+    const PrivateProfile mixed(write("[M]\r\na=1\rb=2\nc=3"));
+    EXPECT_EQ(mixed.readString("M", "a", ""), "1");
+    EXPECT_EQ(mixed.readString("M", "b", ""), "2");
+    EXPECT_EQ(mixed.readString("M", "c", ""), "3");
+}
+
+TEST_F(PrivateProfileTest, SavesInPlaceOfTheFileItsLinkAndItsMode)
+{
+    fs::create_directories(m_dir / "real");
+    const fs::path target = m_dir / "real" / "settings.ini";
+    std::ofstream(target, std::ios::binary) << "[S]\r\nk=1\r\n";
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(target, m_dir / "link.ini");
+    // A stale temporary of the old fixed name is in the way of nothing now.
+    fs::create_directories(m_dir / "link.ini.tmp");
+    PrivateProfile ini(m_dir / "link.ini");
+    ASSERT_TRUE(ini.writeString("S", "k", "2"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "link.ini"));
+    EXPECT_EQ(contents(target), "[S]\r\nk=2\r\n");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "real"), fs::directory_iterator()), 1)
+        << "a temporary file was left behind";
+}
+
+TEST_F(PrivateProfileTest, RemovingFromAMissingFileCreatesNone)
+{
+    PrivateProfile ini(m_dir / "absent.ini");
+    EXPECT_TRUE(ini.removeKey("S", "k"));
+    EXPECT_TRUE(ini.removeSection("S"));
+    EXPECT_FALSE(fs::exists(m_dir / "absent.ini"));
 }
 
 TEST_F(PrivateProfileTest, FileWithoutFinalLineEnd)
