@@ -83,6 +83,9 @@ private:
     int m_start = 0;
 };
 
+/// True when the controller refused a SCOPE setup: an error code or an "ERROR" reply.
+bool scopeSetupRefused(std::int32_t code, std::string_view reply);
+
 /// The SCOPE command for the active rows, e.g. "SCOPE(1,1,0,1999,VP_SPEED(0),DPOS(1))".
 std::string scopeCommand(int interval, int start, int count, int depth, const ScopeChannels& rows);
 

@@ -343,6 +343,7 @@ bool applyImportedSamples(const ImportedData& data, ScopeRecord& record)
     record.channelCount = k;
     record.history = 0;
     record.total = data.rows;
+    record.touch();
     for (int c = 0; c < k; ++c) {
         ChannelTrace& trace = record.traces[static_cast<std::size_t>(c)];
         trace.label = data.labels[static_cast<std::size_t>(c)];

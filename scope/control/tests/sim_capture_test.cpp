@@ -224,8 +224,9 @@ TEST_F(SimCapture, SingleCaptureReadsTheExactSamplesOfAMovingAxis)
     ASSERT_TRUE(pollUntil([&] { return record.total == 500; }, 10000)) << record.total;
     expectRecordIsTable(500);
     EXPECT_GT(record.sample(0, 0), lastOfFirst);
-    // The trigger keeps the extremes; the new samples only widen them.
-    EXPECT_EQ(record.traces[0].minimum, firstMinimum);
+    // The new record's extremes are its own, not widened from the first one's.
+    EXPECT_GT(record.traces[0].minimum, firstMinimum);
+    EXPECT_EQ(record.traces[0].minimum, record.sample(0, 0));
     EXPECT_EQ(record.traces[0].maximum, record.sample(0, 499));
     expectEvenSteps(0, 0, 500, kSpeed * settings.interval / 1000.0);
 
@@ -289,14 +290,36 @@ TEST_F(SimCapture, ScopeSetupOfTwoChannelsAndARefusedSetupsReply)
     ASSERT_EQ(VXC_Execute(h, "SCOPE(1,1,0,1999,VP_SPEED(0),DPOS(1))", 1000, reply, 255), 0);
     EXPECT_STREQ(reply, "");
 
+    // A record of the first setup.
+    moveAxisZero();
+    rows[0] = {.source = "DPOS", .number = 0};
+    settings.depth = 200;
+    engine.start();
+    ASSERT_TRUE(engine.state().running);
+    engine.manualTrigger();
+    ASSERT_TRUE(pollUntil([&] { return record.total == 200; }, 10000)) << record.total;
+    engine.stop();
+    const std::vector<float> first(record.buffer.channel(0), record.buffer.channel(0) + 200);
+
     // A refused setup answers with its error code and a reply line; the link
-    // passes the text through, so the panel can show it.
+    // passes the text through, so the panel can show it. The controller keeps
+    // its previous setup, so the panel stays stopped instead of drawing that
+    // setup's samples under the new label.
     rows[0].source = "NO_SUCH_SOURCE";
+    host.messages.clear();
     engine.start();
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_NE(host.messages[0].find("ERROR: SCOPE"), std::string::npos) << host.messages[0];
     EXPECT_NE(host.messages[0].find("\r\n"), std::string::npos) << host.messages[0];
-    EXPECT_TRUE(engine.state().running); // the panel still counts as running
+    EXPECT_FALSE(engine.state().running);
+    send("TRIGGER"); // the controller's own program triggers its previous setup
+    ASSERT_TRUE(waitFor([&] { return scopePos() == 200; }, 5000));
+    engine.poll();
+    EXPECT_EQ(record.traces[0].label, "DPOS(0)");
+    ASSERT_EQ(record.total, 200);
+    for (int s = 0; s < 200; ++s)
+        ASSERT_EQ(record.sample(0, s), first[static_cast<std::size_t>(s)]) << s;
+
     const std::int32_t code =
         VXC_Execute(h, "SCOPE(1,1,0,1999,NO_SUCH_SOURCE(0),DPOS(1))", 1000, reply, 255);
     EXPECT_TRUE(code == 2003 || code == 2004) << code;
