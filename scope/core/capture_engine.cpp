@@ -68,6 +68,7 @@ void CaptureEngine::start()
     }
     if (m_state.running)
         return;
+    m_clock.update(m_link);
 
     std::int32_t tableSize = 0;
     if (m_link.queryInt("TSIZE", tableSize) != 0)
@@ -111,6 +112,7 @@ void CaptureEngine::start()
     m_record.depth = samples;
     m_record.total = 0;
     m_record.touch();
+    m_record.samplePeriod = m_clock.periodSeconds() * std::max(1, m_settings.interval);
     m_state.drawn = 0;
     for (int c = 0; c < channels; ++c) {
         const ScopeChannel& row = m_rows[static_cast<std::size_t>(c)];
@@ -235,6 +237,7 @@ void CaptureEngine::followAndRepaint(int read)
 int CaptureEngine::poll()
 {
     m_host.loadControllerLimits();
+    m_clock.update(m_link);
     if (!m_link.connected() && m_state.running)
         stop();
 

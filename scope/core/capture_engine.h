@@ -6,6 +6,7 @@
 #include "scope/core/scope_link.h"
 #include "scope/core/scope_record.h"
 #include "scope/core/scope_settings.h"
+#include "scope/core/servo_clock.h"
 
 #include <string>
 #include <string_view>
@@ -57,6 +58,8 @@ public:
     const CaptureState& state() const { return m_state; }
     /// The capture area's first TABLE index, as chosen at Start.
     int tableStart() const { return m_start; }
+    /// The controller's servo period, read once per link.
+    const ServoClock& servoClock() const { return m_clock; }
 
     void start();
     void stop();
@@ -80,6 +83,7 @@ private:
     ScopeRecord& m_record;
     CaptureHost& m_host;
     CaptureState m_state;
+    ServoClock m_clock;
     int m_start = 0;
 };
 

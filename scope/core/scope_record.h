@@ -52,6 +52,8 @@ struct ScopeRecord
     int history = 0;      ///< samples per channel kept from earlier captures
     int total = 0;        ///< samples per channel that may be drawn and exported
     std::array<ChannelTrace, kMaxChannels> traces;
+    /// Seconds between two samples of the record; 0 when the time base is unknown.
+    double samplePeriod = 0.0;
     /// Changes whenever samples below total may have changed or total dropped,
     /// so that what is derived from the samples knows to start over.
     std::uint64_t generation = 0;

@@ -470,6 +470,40 @@ TEST_F(CaptureFixture, ManualTriggerWithoutLink)
     EXPECT_EQ(host.messages[0], "未连接控制器！");
 }
 
+TEST_F(CaptureFixture, ServoPeriodIsReadOncePerLinkAndTimesTheRecord)
+{
+    struct Case
+    {
+        std::int32_t servoUs;
+        int interval;
+        double samplePeriod;
+    };
+    for (const Case c :
+         {Case{1000, 1, 1e-3}, Case{500, 1, 0.5e-3}, Case{500, 4, 2e-3}, Case{0, 2, 0.0}}) {
+        FakeScopeLink l;
+        l.servoPeriodUs = c.servoUs;
+        ControllerSpec sp;
+        FakeCaptureHost h;
+        ScopeRecord r;
+        ScopeSettings s;
+        s.interval = c.interval;
+        CaptureEngine e{l, sp, s, rows, r, h};
+        for (int tick = 0; tick < 3; ++tick)
+            e.poll();
+        e.start();
+        EXPECT_DOUBLE_EQ(r.samplePeriod, c.samplePeriod) << c.servoUs;
+        EXPECT_EQ(std::count(l.commands.begin(), l.commands.end(), "?SERVO_PERIOD"), 1);
+        // A lost link forgets it; the next link is read afresh.
+        l.isConnected = false;
+        e.poll();
+        EXPECT_FALSE(e.servoClock().known());
+        l.isConnected = true;
+        l.servoPeriodUs = 250;
+        e.poll();
+        EXPECT_DOUBLE_EQ(e.servoClock().periodSeconds(), 250e-6);
+    }
+}
+
 TEST_F(CaptureFixture, ChannelCountIsHeldWithinEight)
 {
     settings.channelCount = 12;

@@ -25,6 +25,7 @@ public:
     std::vector<std::string> commands;
     std::map<std::string, std::string> replies;
     std::map<std::string, std::int32_t> codes; ///< execute's result per command (default 0)
+    std::int32_t servoPeriodUs = 1000;         ///< "?SERVO_PERIOD"; 0: the query fails
     std::vector<int> readSizes;
     bool failScopePos = false;
     std::uint8_t axisCount = 4;
@@ -64,6 +65,10 @@ public:
         if (name == "TSIZE") {
             v = tableSize;
             return 0;
+        }
+        if (name == "SERVO_PERIOD") {
+            v = servoPeriodUs;
+            return servoPeriodUs > 0 ? 0 : 2002;
         }
         if (name == "SCOPE_POS") {
             if (failScopePos)
