@@ -101,7 +101,7 @@ TEST(SampleEnvelope, RangesMatchAPlainPassAsTheRecordGrows)
     for (const int total : {10, 64, 4095, 4096, 70001, 262144 + 5000, 300000}) {
         record.total = total;
         envelope.sync(record);
-        EXPECT_EQ(envelope.covered(), total / 64 * 64);
+        EXPECT_EQ(envelope.covered(), total / SampleEnvelope::kFactor * SampleEnvelope::kFactor);
         for (int i = 0; i < 200; ++i) {
             int a = pick(random) % total, b = pick(random) % total;
             if (b < a)
