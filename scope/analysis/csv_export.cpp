@@ -1,15 +1,28 @@
 #include "scope/analysis/csv_export.h"
 
 #include <charconv>
+#include <cmath>
 #include <fstream>
 
 namespace korvan::scope {
 namespace {
 
-template <class T> void appendNumber(std::string& out, T value)
+void appendNumber(std::string& out, int value)
 {
-    char text[40];
-    const auto result = std::to_chars(text, text + sizeof text, value);
+    char text[16];
+    out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// The shortest text that reads back to the same float; plain digits where they
+// stay short (100000, not 1e+05), the exponent only for very large or small values.
+void appendNumber(std::string& out, float value)
+{
+    char text[64];
+    const float magnitude = std::fabs(value);
+    const bool plain = magnitude == 0.0F || (magnitude >= 1e-4F && magnitude < 1e15F);
+    const auto result =
+        plain ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed)
+              : std::to_chars(text, text + sizeof text, value);
     out.append(text, result.ptr);
 }
 

@@ -368,7 +368,7 @@ public:
     void set(int x, int y, QRgb)
     {
         if (inside(x, y))
-            m_path.addRect(x, y, 1, 1);
+            m_dots.addRect(x, y, 1, 1);
     }
     void vertical(int x, int y0, int y1, QRgb)
     {
@@ -397,7 +397,11 @@ public:
             m_painter.setBrush(Qt::NoBrush);
             m_painter.drawPath(m_path);
         }
+        // Dots are filled pixels, as on the screen.
+        if (!m_dots.isEmpty())
+            m_painter.fillPath(m_dots, QColor::fromRgb(color));
         m_path = QPainterPath();
+        m_dots = QPainterPath();
         m_open = false;
     }
 
@@ -406,6 +410,7 @@ private:
     int m_width;
     int m_height;
     QPainterPath m_path;
+    QPainterPath m_dots;
     QPointF m_pen;
     bool m_open = false;
 };

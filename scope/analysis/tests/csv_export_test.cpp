@@ -82,6 +82,16 @@ TEST_F(CsvExport, HeaderAndRowsReadBack)
     }
 }
 
+TEST_F(CsvExport, NumbersStayPlainWhereTheyAreShort)
+{
+    const float values[] = {100000.0F, 0.1F, -2.5e-7F, 3e20F, 0.0F, -1.0F};
+    ScopeRecord record = testing::makeRecord(6, 1, [&](int c, int) { return values[c]; });
+    ASSERT_TRUE(writeCsv(file, record));
+    const auto row = fields(lines().at(1));
+    EXPECT_EQ(row,
+              (std::vector<std::string>{"0", "100000", "0.1", "-2.5e-07", "3e+20", "0", "-1"}));
+}
+
 TEST_F(CsvExport, NoTimeColumnWithoutATimeBase)
 {
     const ScopeRecord record = testing::makeRecord(1, 3, [](int, int s) { return s + 0.25F; });

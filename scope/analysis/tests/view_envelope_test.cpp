@@ -59,7 +59,7 @@ TEST(ViewZoom, BoxAndFitShowTheirSamplesAcrossTheWidth)
 
 TEST(ViewZoom, AutoscaleFillsTheHeight)
 {
-    for (const auto [low, high] : {std::pair{-50.0, 150.0}, {1000.0, 1000.5}, {-3e6, -1e6}}) {
+    for (const auto& [low, high] : {std::pair{-50.0, 150.0}, {1000.0, 1000.5}, {-3e6, -1e6}}) {
         const auto fitted = autoscale(low, high, 400);
         ASSERT_TRUE(fitted);
         const int lowY = valueY(static_cast<float>(low), fitted->offset, fitted->scale, 200);
@@ -83,7 +83,7 @@ TEST(ViewZoom, HistoryGoesBackNewestFirstAndStaysBounded)
     ViewHistory history;
     EXPECT_FALSE(history.back());
     for (int i = 0; i < 100; ++i)
-        history.push({.horizontal = {i, 100.0}});
+        history.push({.horizontal = {i, 100.0}, .channels = {}});
     for (int i = 99; i >= 100 - static_cast<int>(ViewHistory::kDepth); --i)
         EXPECT_EQ(history.back()->horizontal.viewStart, i);
     EXPECT_TRUE(history.empty());
