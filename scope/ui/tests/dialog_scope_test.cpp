@@ -71,7 +71,8 @@ private slots:
             if (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
                 qobject_cast<QPushButton*>(w))
                 boxes.append(w);
-        QCOMPARE(boxes.size(), 7 + 1 + kMaxChannels * 4);
+        // Seven buttons, the scale box, four boxes per row and the analysis switch.
+        QCOMPARE(boxes.size(), 7 + 1 + kMaxChannels * 4 + 1);
         for (int i = 0; i < boxes.size(); ++i) {
             QVERIFY2(left->rect().contains(boxes[i]->geometry()),
                      qPrintable(boxes[i]->metaObject()->className()));
