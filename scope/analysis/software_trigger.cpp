@@ -60,9 +60,11 @@ SoftwareTrigger::Event SoftwareTrigger::scan(const ScopeRecord& record, int wind
         m_scanned = 0;
     window = std::max(1, window);
     if (m_state == State::Waiting) {
-        m_position = findCrossing(record);
-        if (!m_position)
+        // The last crossing stays known (and marked) until the next one.
+        const auto found = findCrossing(record);
+        if (!found)
             return Event::None;
+        m_position = found;
         m_window = window;
         m_state = State::Filling;
         return Event::Triggered;

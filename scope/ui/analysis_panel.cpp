@@ -107,6 +107,7 @@ void ScopeAnalysisPanel::buildWidgets()
     column->addWidget(tabs, 1);
     const auto button = [this](QWidget* parent, const QString& caption, auto slot) {
         auto* b = new QPushButton(caption, parent);
+        b->setAutoDefault(false); // Enter in a box must not press a button of the host dialog
         connect(b, &QPushButton::clicked, this, slot);
         return b;
     };

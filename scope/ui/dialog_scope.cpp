@@ -113,6 +113,9 @@ void CDialogScope::buildControls()
     column->addLayout(controls);
     const auto button = [this](const char* caption, auto slot) {
         auto* b = new QPushButton(QString::fromUtf8(caption), m_left);
+        // The host window is a dialog: an auto-default button would make Enter
+        // in any box of the panel press "设置".
+        b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, slot);
         return b;
     };
@@ -189,6 +192,7 @@ void CDialogScope::buildControls()
     m_status->setWordWrap(true);
     column->addWidget(m_status);
     m_analysisButton = new QPushButton(QStringLiteral("Analysis >>"), m_left);
+    m_analysisButton->setAutoDefault(false);
     m_analysisButton->setCheckable(true);
     column->addWidget(m_analysisButton);
     connect(m_analysisButton, &QPushButton::toggled, this, &CDialogScope::showAnalysis);

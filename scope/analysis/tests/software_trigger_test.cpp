@@ -129,6 +129,9 @@ TEST_F(TriggerFixture, RepeatedHoldOffSkipsCrossingsInsideTheWindow)
             triggers.push_back(*trigger.position());
     }
     EXPECT_EQ(triggers, (std::vector<double>{50.0, 450.0, 850.0}));
+    // While it waits for the next crossing the last one stays known (and marked).
+    ASSERT_EQ(trigger.state(), State::Waiting);
+    EXPECT_EQ(trigger.position(), 850.0);
 }
 
 TEST_F(TriggerFixture, ANewRecordIsSearchedFromItsStart)
