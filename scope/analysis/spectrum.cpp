@@ -74,6 +74,31 @@ Spectrum computeSpectrum(std::span<const float> values, double unit)
     return spectrum;
 }
 
+double spectrumSpan(const Spectrum& spectrum, double belowPeakDb)
+{
+    const auto& db = spectrum.decibels;
+    if (db.size() < 2)
+        return 0.0;
+    const double nyquist = spectrum.frequency(db.size() - 1);
+    const double threshold = strongestPeak(spectrum).decibels - belowPeakDb;
+    std::size_t last = 1;
+    for (std::size_t k = db.size() - 1; k > 0; --k)
+        if (db[k] >= threshold) {
+            last = k;
+            break;
+        }
+    // A little room right of the last line, then the next step of 1, 2 or 5.
+    const double wanted = spectrum.frequency(last + 1) * 1.1;
+    const double decade = std::pow(10.0, std::floor(std::log10(wanted)));
+    double span = nyquist;
+    for (const double step : {1.0, 2.0, 5.0, 10.0})
+        if (step * decade >= wanted) {
+            span = step * decade;
+            break;
+        }
+    return std::min(span, nyquist);
+}
+
 SpectrumPeak strongestPeak(const Spectrum& spectrum)
 {
     const auto& db = spectrum.decibels;

@@ -33,6 +33,10 @@ inline constexpr double kSpectrumFloorDb = -200.0;
 /// 4 finite samples give an empty spectrum; non-finite samples count as the mean.
 Spectrum computeSpectrum(std::span<const float> values, double unit);
 
+/// The frequency span worth showing: up to the highest bin within belowPeakDb
+/// of the strongest one, rounded up to a readable value, at most the Nyquist frequency.
+double spectrumSpan(const Spectrum& spectrum, double belowPeakDb = 60.0);
+
 /// The strongest bin above DC, its frequency refined by a parabola through its neighbours.
 SpectrumPeak strongestPeak(const Spectrum& spectrum);
 

@@ -29,12 +29,20 @@ QRect spectrumPlotArea(QSize size)
     return QRect(QPoint(56, 24), QPoint(size.width() - 12, size.height() - 28));
 }
 
+double spectrumPlotSpan(const SpectrumPlotInput& in)
+{
+    if (!in.spectrum || in.spectrum->empty())
+        return 0.0;
+    const double nyquist = in.spectrum->frequency(in.spectrum->decibels.size() - 1);
+    return in.maxFrequency > 0.0 ? std::min(in.maxFrequency, nyquist) : nyquist;
+}
+
 double spectrumFrequencyAt(const SpectrumPlotInput& in, QSize size, int x)
 {
     if (!in.spectrum || in.spectrum->empty())
         return 0.0;
     const QRect area = spectrumPlotArea(size);
-    const double top = in.spectrum->frequency(in.spectrum->decibels.size() - 1);
+    const double top = spectrumPlotSpan(in);
     return std::clamp(static_cast<double>(x - area.left()) / std::max(1, area.width()), 0.0, 1.0) *
            top;
 }
@@ -52,7 +60,7 @@ void paintSpectrum(QPainter& p, QSize size, const SpectrumPlotInput& in)
     }
     const Spectrum& s = *in.spectrum;
     const double top = topOf(s), bottom = top - in.rangeDb;
-    const double maxFrequency = s.frequency(s.decibels.size() - 1);
+    const double maxFrequency = spectrumPlotSpan(in);
     const auto yOf = [&](double db) {
         return area.top() + (top - std::clamp(db, bottom, top)) / in.rangeDb * area.height();
     };
@@ -80,7 +88,9 @@ void paintSpectrum(QPainter& p, QSize size, const SpectrumPlotInput& in)
 
     // One point per pixel column: the strongest bin that falls into it.
     QPainterPath trace;
-    const std::size_t bins = s.decibels.size();
+    // The bins up to the plot's right end.
+    const std::size_t bins = std::min(
+        s.decibels.size(), static_cast<std::size_t>(std::floor(maxFrequency / s.binWidth)) + 1);
     bool started = false;
     for (int x = 0; x < area.width(); ++x) {
         const auto first =
@@ -105,7 +115,8 @@ void paintSpectrum(QPainter& p, QSize size, const SpectrumPlotInput& in)
     const SpectrumPeak peak = strongestPeak(s);
     const double px = area.left() + peak.frequency / maxFrequency * area.width();
     p.setPen(QColor(255, 140, 0));
-    p.drawEllipse(QPointF(px, yOf(peak.decibels)), 4, 4);
+    if (px <= area.right())
+        p.drawEllipse(QPointF(px, yOf(peak.decibels)), 4, 4);
     p.drawText(QRectF(area.left() + 8, area.top() + 4, area.width() - 16, 18), Qt::AlignRight,
                QStringLiteral("peak %1, %2 dB")
                    .arg(frequencyText(peak.frequency, in.hertz))

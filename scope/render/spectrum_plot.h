@@ -16,9 +16,13 @@ struct SpectrumPlotInput
     const Spectrum* spectrum = nullptr;
     bool hertz = true; ///< false: frequencies are per sample
     ColorValue color = kDefaultChannelColors[0];
-    QString title;        ///< the channel's label
-    double rangeDb = 120; ///< dB shown below the top line
+    QString title;           ///< the channel's label
+    double rangeDb = 120;    ///< dB shown below the top line
+    double maxFrequency = 0; ///< right end of the plot; 0 or beyond Nyquist: Nyquist
 };
+
+/// The right end of the plot: maxFrequency held to the spectrum's Nyquist frequency.
+double spectrumPlotSpan(const SpectrumPlotInput& input);
 
 /// The plot area inside size (left margin for dB labels, bottom for frequencies).
 QRect spectrumPlotArea(QSize size);

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -44,6 +45,19 @@ protected:
                 .arg(s.decibels[bin], 0, 'f', 1));
     }
 
+    // The wheel narrows or widens the frequency span, from the left end.
+    void wheelEvent(QWheelEvent* event) final
+    {
+        const Spectrum& s = m_view.m_spectrum;
+        const int notches = event->angleDelta().y();
+        if (s.empty() || notches == 0)
+            return;
+        const double nyquist = s.frequency(s.decibels.size() - 1);
+        const double span = spectrumPlotSpan(m_view.m_input) * std::pow(1.25, -notches / 120.0);
+        m_view.m_input.maxFrequency = std::clamp(span, std::min(nyquist, 8 * s.binWidth), nyquist);
+        update();
+    }
+
 private:
     CSpectrumView& m_view;
 };
@@ -68,6 +82,7 @@ void CSpectrumView::setSpectrum(Spectrum spectrum, const QString& title, bool he
     m_input.title = title;
     m_input.hertz = hertz;
     m_input.color = color;
+    m_input.maxFrequency = spectrumSpan(m_spectrum);
     setWindowTitle(QStringLiteral("Spectrum: %1").arg(title));
     if (m_spectrum.empty()) {
         m_status->setText(QStringLiteral("Too few samples for a spectrum"));

@@ -19,6 +19,8 @@ public:
     /// Shows a new spectrum of the channel called title.
     void setSpectrum(Spectrum spectrum, const QString& title, bool hertz, ColorValue color);
     const Spectrum& spectrum() const { return m_spectrum; }
+    /// The frequency at the plot's right end (the wheel changes it).
+    double span() const { return spectrumPlotSpan(m_input); }
     /// The status line's text.
     QString statusText() const;
 

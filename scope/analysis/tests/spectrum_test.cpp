@@ -16,7 +16,7 @@ std::vector<float> sines(int n, double period, const std::vector<std::pair<doubl
     std::vector<float> v(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         double x = dc;
-        for (const auto [amplitude, hertz] : parts)
+        for (const auto& [amplitude, hertz] : parts)
             x += amplitude * std::sin(2 * std::numbers::pi * hertz * i * period + 0.3);
         v[static_cast<std::size_t>(i)] = static_cast<float>(x);
     }
@@ -71,6 +71,19 @@ TEST(Spectrum, TwoTonesStandApart)
     EXPECT_NEAR(at(300.0), -40.0, 0.01);
     // Far from both tones the window keeps the leakage low.
     EXPECT_LT(at(150.0), -100.0);
+}
+
+TEST(Spectrum, SpanEndsPastTheLastStrongLine)
+{
+    // Tones at 25 Hz and at 300 Hz 40 dB lower: within 60 dB, the span reaches past 300 Hz.
+    const Spectrum both = computeSpectrum(sines(4000, 1e-3, {{1.0, 25.0}, {0.01, 300.0}}), 1e-3);
+    EXPECT_EQ(spectrumSpan(both), 500.0);
+    EXPECT_EQ(spectrumSpan(both, 30.0), 50.0); // the weaker tone is left out
+    const Spectrum one = computeSpectrum(sines(4000, 1e-3, {{1.0, 25.0}}), 1e-3);
+    EXPECT_EQ(spectrumSpan(one), 50.0);
+    // Never past the Nyquist frequency.
+    const Spectrum high = computeSpectrum(sines(1000, 1e-3, {{1.0, 450.0}}), 1e-3);
+    EXPECT_EQ(spectrumSpan(high), 500.0);
 }
 
 TEST(Spectrum, TooFewOrUnusableSamplesGiveNothing)
