@@ -84,10 +84,7 @@ CDialogScope::CDialogScope(ScopeLink& link, ControllerSpec& spec, ScopeSettingsF
 
     m_analysis = new ScopeAnalysisPanel({*m_display, m_record, m_settings, m_rows, m_engine, *this},
                                         m_file.path(), this);
-    {
-        const QSignalBlocker block(m_analysisButton);
-        m_analysisButton->setChecked(m_analysis->analysisSettings().panelShown);
-    }
+    syncAnalysisButton();
     updateStatus();
     layoutRightSide();
 
@@ -399,14 +396,18 @@ void CDialogScope::manualTrigger()
 
 void CDialogScope::showAnalysis(bool shown)
 {
-    if (m_analysisButton->isChecked() != shown) {
-        const QSignalBlocker block(m_analysisButton);
-        m_analysisButton->setChecked(shown);
-    }
+    m_analysis->setShown(shown);
+    syncAnalysisButton();
+    layoutRightSide();
+}
+
+void CDialogScope::syncAnalysisButton()
+{
+    const bool shown = m_analysis->analysisSettings().panelShown;
+    const QSignalBlocker block(m_analysisButton);
+    m_analysisButton->setChecked(shown);
     m_analysisButton->setText(shown ? QStringLiteral("Analysis <<")
                                     : QStringLiteral("Analysis >>"));
-    m_analysis->setShown(shown);
-    layoutRightSide();
 }
 
 int CDialogScope::analysisWidth() const

@@ -77,6 +77,7 @@ private:
     void onHorizontalScaleText(const QString& text);
     void onOffsetOrScaleText(int row, bool isScale, const QString& text);
     void layoutRightSide();
+    void syncAnalysisButton();
     void updateStatus();
     int analysisWidth() const;
 

@@ -99,7 +99,10 @@ private slots:
             QVERIFY2(key.find("Panel") == std::string::npos, key.c_str());
 
         Rig again(ini());
-        QVERIFY(again.analysis().isVisible()); // remembered
+        QVERIFY(again.analysis().isVisible()); // remembered, and the switch says so
+        QPushButton* toggle =
+            korvan::testing::buttonWithCaption(again.panel.get(), QStringLiteral("Analysis <<"));
+        QVERIFY(toggle && toggle->isChecked());
         again.panel->showAnalysis(false);
         QCOMPARE(again.display().width(), kPanelWidth - 290);
     }
