@@ -19,50 +19,52 @@ using namespace korvan::scope;
 
 namespace {
 
+// 8 channels of samples: sines with noise, as a long record of a move looks.
+ScopeRecord makeRecord(int samples, double frequency)
+{
+    ScopeRecord r;
+    r.channelCount = 8;
+    r.depth = samples;
+    r.total = samples;
+    r.buffer.allocate(8, samples);
+    std::uint32_t seed = 1;
+    for (int c = 0; c < 8; ++c) {
+        for (int s = 0; s < samples; ++s) {
+            seed = seed * 1664525U + 1013904223U;
+            r.buffer.channel(c)[s] = static_cast<float>(1500.0 * std::sin(s * frequency * (c + 1)) +
+                                                        static_cast<int>(seed >> 24) - 128);
+        }
+        r.traces[static_cast<std::size_t>(c)].label = "DPOS(" + std::to_string(c) + ")";
+    }
+    return r;
+}
+
 ScopeRecord& bigRecord()
 {
-    static ScopeRecord record = [] {
-        ScopeRecord r;
-        r.channelCount = 8;
-        r.depth = 100000;
-        r.total = 100000;
-        r.buffer.allocate(8, 100000);
-        for (int c = 0; c < 8; ++c)
-            for (int s = 0; s < 100000; ++s)
-                r.buffer.channel(c)[s] = static_cast<float>(1500.0 * std::sin(s * 0.001 * (c + 1)) +
-                                                            40.0 * ((s * 7919) % 13));
-        for (int c = 0; c < 8; ++c)
-            r.traces[static_cast<std::size_t>(c)].label = "DPOS(" + std::to_string(c) + ")";
-        return r;
-    }();
+    static ScopeRecord record = makeRecord(100000, 0.001);
     return record;
 }
 
-// 8 channels of a million samples: a slow sine with noise, as a long record of a move looks.
 ScopeRecord& millionRecord()
 {
-    static ScopeRecord record = [] {
-        ScopeRecord r;
-        r.channelCount = 8;
-        r.depth = 1000000;
-        r.total = 1000000;
-        r.buffer.allocate(8, 1000000);
-        std::uint32_t seed = 1;
-        for (int c = 0; c < 8; ++c)
-            for (int s = 0; s < 1000000; ++s) {
-                seed = seed * 1664525U + 1013904223U;
-                r.buffer.channel(c)[s] = static_cast<float>(
-                    1500.0 * std::sin(s * 0.00002 * (c + 1)) + static_cast<int>(seed >> 24) - 128);
-            }
-        return r;
-    }();
+    static ScopeRecord record = makeRecord(1000000, 0.00002);
     return record;
 }
 
-// A display repaints from its envelope, kept up to date between frames.
-void paintMillion(benchmark::State& state, double horizontalScale, int viewStart)
+// Frames of the record at 1600 × 600; the first, outside the timing, builds
+// the envelope when the input has one, as a display's first paint of a record does.
+void paintFrames(benchmark::State& state, const RenderInput& in)
 {
     QImage image(1600, 600, QImage::Format_RGB32);
+    ScopeRenderer::paint(image, in);
+    for (auto _ : state) {
+        ScopeRenderer::paint(image, in);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void paintMillion(benchmark::State& state, double horizontalScale, int viewStart)
+{
     SampleEnvelope envelope;
     RenderInput in;
     in.record = &millionRecord();
@@ -71,11 +73,7 @@ void paintMillion(benchmark::State& state, double horizontalScale, int viewStart
     in.view.horizontalScale = horizontalScale;
     in.view.viewStart = viewStart;
     in.envelope = &envelope;
-    ScopeRenderer::paint(image, in); // the first frame builds the envelope
-    for (auto _ : state) {
-        ScopeRenderer::paint(image, in);
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    paintFrames(state, in);
 }
 
 // Zoomed to fit: 625 samples per column.
@@ -100,16 +98,12 @@ void BM_EnvelopeOfMillionRecord(benchmark::State& state)
 
 void paintRecord(benchmark::State& state, int displayType, double horizontalScale)
 {
-    QImage image(1600, 600, QImage::Format_RGB32);
     RenderInput in;
     in.record = &bigRecord();
     in.depth = 100000;
     in.displayType = displayType;
     in.view.horizontalScale = horizontalScale;
-    for (auto _ : state) {
-        ScopeRenderer::paint(image, in);
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    paintFrames(state, in);
 }
 
 // The whole record across the width: 62.5 samples per column.
