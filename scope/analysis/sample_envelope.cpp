@@ -18,34 +18,33 @@ void widen(ValueRange& into, const ValueRange& r)
     into.high = std::max(into.high, r.high);
 }
 
-std::int64_t blockSize(std::size_t level)
-{
-    std::int64_t size = SampleEnvelope::kFactor;
-    for (std::size_t l = 0; l < level; ++l)
-        size *= SampleEnvelope::kFactor;
-    return size;
-}
-
 } // namespace
 
 ValueRange scanRange(const float* values, int first, int last)
 {
-    ValueRange r;
-    float low = INFINITY, high = -INFINITY;
-    for (int s = first; s <= last; ++s) {
+    // Four independent minimum and maximum chains, written as the compare-and-
+    // select that SSE's minps/maxps perform, so the compiler can keep them in
+    // vector registers. A NaN compares false and so never replaces a bound.
+    float low[4] = {INFINITY, INFINITY, INFINITY, INFINITY};
+    float high[4] = {-INFINITY, -INFINITY, -INFINITY, -INFINITY};
+    int s = first;
+    for (; s + 3 <= last; s += 4)
+        for (int k = 0; k < 4; ++k) {
+            const float v = values[s + k];
+            low[k] = v < low[k] ? v : low[k];
+            high[k] = v > high[k] ? v : high[k];
+        }
+    for (; s <= last; ++s) {
         const float v = values[s];
-        // Comparisons with NaN are false, so NaN samples widen nothing; infinities
-        // are not values either.
-        if (v < low && v > -INFINITY)
-            low = v;
-        if (v > high && v < INFINITY)
-            high = v;
+        low[0] = v < low[0] ? v : low[0];
+        high[0] = v > high[0] ? v : high[0];
     }
-    if (low <= high) {
-        r.low = low;
-        r.high = high;
-        r.any = true;
-    }
+    ValueRange r;
+    r.low = std::min({low[0], low[1], low[2], low[3]});
+    r.high = std::max({high[0], high[1], high[2], high[3]});
+    r.any = r.low <= r.high;
+    if (!r.any)
+        r.low = r.high = 0.0F;
     return r;
 }
 
@@ -109,25 +108,23 @@ ValueRange SampleEnvelope::range(const ScopeRecord& record, int c, int first, in
     ValueRange r;
     std::int64_t s = first;
     const std::int64_t end = static_cast<std::int64_t>(last) + 1;
-    // Climb: samples up to the first block edge, then ever larger blocks while they fit.
+    const std::int64_t covered = std::min<std::int64_t>(end, m_covered);
+    // Blocks are powers of two: shifts and masks, no division on this path,
+    // which runs for every pixel column of every channel in every frame.
+    const auto size = [](std::size_t level) { return std::int64_t{1} << (kShift * (level + 1)); };
     while (s < end) {
-        bool used = false;
-        for (std::size_t l = levels.size(); l-- > 0;) {
-            const std::int64_t size = blockSize(l);
-            if (s % size == 0 && s + size <= std::min<std::int64_t>(end, m_covered)) {
-                const auto index = static_cast<std::size_t>(s / size);
-                if (index < levels[l].size()) {
-                    widen(r, levels[l][index]);
-                    s += size;
-                    used = true;
-                    break;
-                }
-            }
-        }
-        if (used)
+        if ((s & (kFactor - 1)) == 0 && s + kFactor <= covered && !levels.empty()) {
+            // The largest block that starts here and ends within the range.
+            std::size_t level = 0;
+            while (level + 1 < levels.size() && (s & (size(level + 1) - 1)) == 0 &&
+                   s + size(level + 1) <= covered)
+                ++level;
+            widen(r, levels[level][static_cast<std::size_t>(s >> (kShift * (level + 1)))]);
+            s += size(level);
             continue;
+        }
         // Up to the next block edge (or the end) sample by sample.
-        const std::int64_t edge = std::min(end, (s / kFactor + 1) * kFactor);
+        const std::int64_t edge = std::min(end, (s | (kFactor - 1)) + 1);
         widen(r, scanRange(v, static_cast<int>(s), static_cast<int>(edge - 1)));
         s = edge;
     }

@@ -19,13 +19,14 @@ struct ValueRange
     bool any = false; ///< false when the range held no finite sample
 };
 
-/// Extremes of values[first..last] by a plain pass; non-finite samples are skipped.
+/// Extremes of values[first..last] by a plain pass; samples without a number (NaN) are skipped.
 ValueRange scanRange(const float* values, int first, int last);
 
 class SampleEnvelope
 {
 public:
-    static constexpr int kFactor = 64;
+    static constexpr int kShift = 6;
+    static constexpr int kFactor = 1 << kShift; ///< samples per block, blocks per next block
 
     /// Brings the blocks up to the record's samples.
     void sync(const ScopeRecord& record);
