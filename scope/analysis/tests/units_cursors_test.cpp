@@ -67,7 +67,7 @@ TEST(Units, FormatsPickTheUnitThatFits)
 
 TEST(Units, ValueAtYInvertsTheDisplayFormula)
 {
-    for (const auto [offset, scale] : {std::pair{0.0F, 1000.0F}, {250.0F, 40.0F}, {-3.5F, 0.5F}})
+    for (const auto& [offset, scale] : {std::pair{0.0F, 1000.0F}, {250.0F, 40.0F}, {-3.5F, 0.5F}})
         for (const float v : {-800.0F, 0.0F, 12.0F, 1500.0F}) {
             const int y = valueY(v, offset, scale, 300);
             // The display truncates to a pixel: one pixel's worth of value at most.
