@@ -27,6 +27,11 @@ std::string withCarriageReturns(std::string_view text)
 
 } // namespace
 
+bool scopeSetupRefused(std::int32_t code, std::string_view reply)
+{
+    return code != 0 || reply.find("ERROR") != std::string_view::npos;
+}
+
 int followCandidate(int available, int width, double horizontalScale)
 {
     const double candidate = available - width * (horizontalScale / 100.0) * 0.7;
@@ -63,6 +68,7 @@ void CaptureEngine::start()
     }
     if (m_state.running)
         return;
+    m_clock.update(m_link);
 
     std::int32_t tableSize = 0;
     if (m_link.queryInt("TSIZE", tableSize) != 0)
@@ -79,18 +85,34 @@ void CaptureEngine::start()
     m_host.loadControllerLimits();
     m_host.syncRowsFromBoxes();
 
-    // Allocate before touching the record, so a refusal leaves the last record intact.
+    // Allocate and ask the controller before touching the record, so that a
+    // refusal of either leaves the last record, its labels and its extremes intact.
     SampleBuffer fresh;
     if (!fresh.allocate(channels, samples)) {
         m_host.showMessage("内存不足");
         return;
     }
+    std::string reply;
+    const std::int32_t rc = m_link.execute(
+        scopeCommand(m_settings.interval, start, channels, samples, m_rows), 1000, reply, 255);
+    if (!reply.empty())
+        m_host.showMessage(withCarriageReturns(reply));
+    // A refused setup leaves the controller on its previous one: running now
+    // would draw that setup's samples under the new labels.
+    if (scopeSetupRefused(rc, reply)) {
+        if (reply.empty())
+            m_host.showMessage("SCOPE refused, error " + std::to_string(rc) + ".");
+        return;
+    }
+
     m_start = start;
     m_state.effectiveDepth = std::min<long long>(samples, (tableSize - start) / channels);
     m_record.history = 0;
     m_record.channelCount = channels;
     m_record.depth = samples;
     m_record.total = 0;
+    m_record.touch();
+    m_record.samplePeriod = m_clock.periodSeconds() * std::max(1, m_settings.interval);
     m_state.drawn = 0;
     for (int c = 0; c < channels; ++c) {
         const ScopeChannel& row = m_rows[static_cast<std::size_t>(c)];
@@ -99,12 +121,6 @@ void CaptureEngine::start()
         trace.resetExtremes();
     }
     m_record.buffer = std::move(fresh);
-
-    std::string reply;
-    m_link.execute(scopeCommand(m_settings.interval, start, channels, samples, m_rows), 1000, reply,
-                   255);
-    if (!reply.empty())
-        m_host.showMessage(withCarriageReturns(reply));
 
     m_state.running = true;
     m_host.captureStarted();
@@ -131,7 +147,11 @@ void CaptureEngine::manualTrigger()
         return;
     m_record.history = 0;
     m_record.total = 0;
+    m_record.touch();
     m_state.drawn = 0;
+    // The new record's labels show its own extremes, not the previous record's.
+    for (int c = 0; c < count(); ++c)
+        m_record.traces[static_cast<std::size_t>(c)].resetExtremes();
     // The next ticks only repaint the columns they read; without a whole repaint
     // the previous record's trace would stay on screen beyond the new samples.
     m_host.repaintAll();
@@ -188,6 +208,8 @@ bool CaptureEngine::growRecord(int newHistory)
         stop();
         return false;
     }
+    if (newHistory < m_record.total)
+        m_record.touch();
     m_record.history = newHistory;
     m_record.total = newHistory;
     m_state.drawn = newHistory;
@@ -215,6 +237,7 @@ void CaptureEngine::followAndRepaint(int read)
 int CaptureEngine::poll()
 {
     m_host.loadControllerLimits();
+    m_clock.update(m_link);
     if (!m_link.connected() && m_state.running)
         stop();
 
@@ -229,6 +252,7 @@ int CaptureEngine::poll()
                 for (int c = 0; c < count(); ++c)
                     m_record.traces[static_cast<std::size_t>(c)].resetExtremes();
                 m_record.history = m_record.total = m_state.drawn = read = 0;
+                m_record.touch();
                 m_host.repaintAll();
                 followAndRepaint(read);
             } else {

@@ -6,6 +6,7 @@
 #include "scope/core/scope_link.h"
 #include "scope/core/scope_record.h"
 #include "scope/core/scope_settings.h"
+#include "scope/core/servo_clock.h"
 
 #include <string>
 #include <string_view>
@@ -57,6 +58,8 @@ public:
     const CaptureState& state() const { return m_state; }
     /// The capture area's first TABLE index, as chosen at Start.
     int tableStart() const { return m_start; }
+    /// The controller's servo period, read once per link.
+    const ServoClock& servoClock() const { return m_clock; }
 
     void start();
     void stop();
@@ -80,8 +83,12 @@ private:
     ScopeRecord& m_record;
     CaptureHost& m_host;
     CaptureState m_state;
+    ServoClock m_clock;
     int m_start = 0;
 };
+
+/// True when the controller refused a SCOPE setup: an error code or an "ERROR" reply.
+bool scopeSetupRefused(std::int32_t code, std::string_view reply);
 
 /// The SCOPE command for the active rows, e.g. "SCOPE(1,1,0,1999,VP_SPEED(0),DPOS(1))".
 std::string scopeCommand(int interval, int start, int count, int depth, const ScopeChannels& rows);

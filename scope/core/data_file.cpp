@@ -343,6 +343,9 @@ bool applyImportedSamples(const ImportedData& data, ScopeRecord& record)
     record.channelCount = k;
     record.history = 0;
     record.total = data.rows;
+    record.touch();
+    // The file keeps no time base; its samples are numbered only.
+    record.samplePeriod = 0.0;
     for (int c = 0; c < k; ++c) {
         ChannelTrace& trace = record.traces[static_cast<std::size_t>(c)];
         trace.label = data.labels[static_cast<std::size_t>(c)];

@@ -7,6 +7,7 @@
 #include "scope/core/scope_settings.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace korvan::scope {
@@ -51,6 +52,14 @@ struct ScopeRecord
     int history = 0;      ///< samples per channel kept from earlier captures
     int total = 0;        ///< samples per channel that may be drawn and exported
     std::array<ChannelTrace, kMaxChannels> traces;
+    /// Seconds between two samples of the record; 0 when the time base is unknown.
+    double samplePeriod = 0.0;
+    /// Changes whenever samples below total may have changed or total dropped,
+    /// so that what is derived from the samples knows to start over.
+    std::uint64_t generation = 0;
+
+    /// Marks the samples as replaced (a new record, a re-trigger, an import).
+    void touch() { ++generation; }
 
     /// Sample s of channel c; callers keep c below channelCount and s below total.
     float sample(int c, int s) const { return buffer.channel(c)[s]; }

@@ -1,11 +1,13 @@
 #include "scope/render/scope_renderer.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace korvan::scope {
@@ -211,7 +213,9 @@ void paintLabels(QPainter& p, const Frame& f)
     }
 }
 
-void paintXyTraces(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r)
+template <class Canvas>
+void paintXyTraces(Canvas& canvas, const Frame& f, const ScopeRecord& r,
+                   const std::function<void(int)>& pairDone)
 {
     const RenderInput& in = f.input;
     for (int first = 0; first + 1 < r.channelCount && first < 6; first += 2) {
@@ -232,6 +236,7 @@ void paintXyTraces(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r)
                 lastY = y;
             }
         }
+        pairDone(first);
     }
 }
 
@@ -261,6 +266,21 @@ struct ColumnRun
     int last;
 };
 
+// The first sample after s whose column lies right of x: estimated from the
+// scale, then corrected, so a run costs a few divisions however long it is.
+int runEnd(int s, int x, int last, const ScopeView& view)
+{
+    const double estimate = view.viewStart + (x + 1) * view.horizontalScale / 100.0;
+    long long e = estimate >= static_cast<double>(last) + 1 ? static_cast<long long>(last) + 1
+                                                            : static_cast<long long>(estimate);
+    e = std::max<long long>(e, static_cast<long long>(s) + 1);
+    while (e > s + 1 && sampleX(e - 1, view) > x)
+        --e;
+    while (e <= last && sampleX(e, view) <= x)
+        ++e;
+    return static_cast<int>(e);
+}
+
 std::vector<ColumnRun> columnRuns(const Frame& f, const ScopeRecord& r, bool withNeighbours)
 {
     std::vector<ColumnRun> runs;
@@ -268,21 +288,17 @@ std::vector<ColumnRun> columnRuns(const Frame& f, const ScopeRecord& r, bool wit
     if (first > last)
         return runs;
     runs.reserve(static_cast<std::size_t>(f.width) + 4);
-    int x = sampleX(first, f.input.view);
-    runs.push_back({x, first, first});
-    for (int s = first + 1; s <= last; ++s) {
-        const int sx = sampleX(s, f.input.view);
-        if (sx == x) {
-            runs.back().last = s;
-            continue;
-        }
-        x = sx;
-        runs.push_back({x, s, s});
+    for (int s = first; s <= last;) {
+        const int x = sampleX(s, f.input.view);
+        const int end = runEnd(s, x, last, f.input.view);
+        runs.push_back({x, s, end - 1});
+        s = end;
     }
     return runs;
 }
 
-void paintDots(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r, int c,
+template <class Canvas>
+void paintDots(Canvas& canvas, const Frame& f, const ScopeRecord& r, int c,
                const std::vector<ColumnRun>& runs)
 {
     const RenderInput& in = f.input;
@@ -307,7 +323,8 @@ void paintDots(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r, int c,
 // Line mode: the samples of one pixel column become one vertical span from
 // their lowest to their highest value, joined to the neighbouring columns by
 // segments. The same pixels as one segment per sample, a fraction of the work.
-void paintLines(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r, int c,
+template <class Canvas>
+void paintLines(Canvas& canvas, const Frame& f, const ScopeRecord& r, int c,
                 const std::vector<ColumnRun>& runs)
 {
     if (runs.empty())
@@ -327,15 +344,94 @@ void paintLines(PixelCanvas& canvas, const Frame& f, const ScopeRecord& r, int c
             canvas.set(run.x, firstY, color);
         started = true;
         if (run.last > run.first) {
-            float low = samples[run.first], high = low;
-            for (int s = run.first + 1; s <= run.last; ++s) {
-                low = std::min(low, samples[s]);
-                high = std::max(high, samples[s]);
-            }
-            canvas.vertical(run.x, y(low), y(high), color);
+            // Long runs come from the block envelope, short ones from the samples.
+            const ValueRange span = in.envelope && run.last - run.first >= SampleEnvelope::kFactor
+                                        ? in.envelope->range(r, c, run.first, run.last)
+                                        : scanRange(samples, run.first, run.last);
+            if (span.any)
+                canvas.vertical(run.x, y(span.low), y(span.high), color);
         }
         previousX = run.x;
         previousY = y(samples[run.last]);
+    }
+}
+
+// Traces as paths of the painter's device (an SVG file): the same columns,
+// spans and joins as on the pixel canvas, one path per channel.
+class VectorCanvas
+{
+public:
+    VectorCanvas(QPainter& painter, int width, int height)
+        : m_painter(painter), m_width(width), m_height(height)
+    {}
+    bool inside(int x, int y) const { return x >= 0 && x < m_width && y >= 0 && y < m_height; }
+    void set(int x, int y, QRgb)
+    {
+        if (inside(x, y))
+            m_dots.addRect(x, y, 1, 1);
+    }
+    void vertical(int x, int y0, int y1, QRgb)
+    {
+        if (x < 0 || x >= m_width)
+            return;
+        m_path.moveTo(x + 0.5, std::clamp(y0, -1, m_height) + 0.5);
+        m_path.lineTo(x + 0.5, std::clamp(y1, -1, m_height) + 0.5);
+        m_open = false;
+    }
+    void line(int x0, int y0, int x1, int y1, QRgb)
+    {
+        const QPointF from(x0 + 0.5, y0 + 0.5), to(x1 + 0.5, y1 + 0.5);
+        if (!m_open || m_pen != from)
+            m_path.moveTo(from);
+        m_path.lineTo(to);
+        m_pen = to;
+        m_open = true;
+    }
+    /// Draws what the channel collected in its colour.
+    void flush(QRgb color)
+    {
+        if (!m_path.isEmpty()) {
+            QPen pen(QColor::fromRgb(color), 1);
+            pen.setCosmetic(true);
+            m_painter.setPen(pen);
+            m_painter.setBrush(Qt::NoBrush);
+            m_painter.drawPath(m_path);
+        }
+        // Dots are filled pixels, as on the screen.
+        if (!m_dots.isEmpty())
+            m_painter.fillPath(m_dots, QColor::fromRgb(color));
+        m_path = QPainterPath();
+        m_dots = QPainterPath();
+        m_open = false;
+    }
+
+private:
+    QPainter& m_painter;
+    int m_width;
+    int m_height;
+    QPainterPath m_path;
+    QPainterPath m_dots;
+    QPointF m_pen;
+    bool m_open = false;
+};
+
+template <class Canvas>
+void paintTimeTraces(Canvas& canvas, const Frame& f, const ScopeRecord& record,
+                     const std::function<void(int)>& channelDone)
+{
+    const bool lines = f.input.displayType == static_cast<int>(DisplayType::Lines);
+    if (lines && f.input.envelope)
+        f.input.envelope->sync(record);
+    const std::vector<ColumnRun> runs = columnRuns(f, record, lines);
+    const int count = std::min(record.channelCount, kMaxChannels);
+    for (int c = 0; c < count; ++c) {
+        if (!f.input.shown[static_cast<std::size_t>(c)])
+            continue;
+        if (f.input.displayType == static_cast<int>(DisplayType::Dots))
+            paintDots(canvas, f, record, c, runs);
+        else if (lines)
+            paintLines(canvas, f, record, c, runs);
+        channelDone(c);
     }
 }
 
@@ -346,20 +442,21 @@ void paintTraces(QImage& image, const Frame& f)
         return;
     PixelCanvas canvas(image);
     if (f.input.view.xyMode) {
-        paintXyTraces(canvas, f, *record);
+        paintXyTraces(canvas, f, *record, [](int) {});
         return;
     }
-    const bool lines = f.input.displayType == static_cast<int>(DisplayType::Lines);
-    const std::vector<ColumnRun> runs = columnRuns(f, *record, lines);
-    const int count = std::min(record->channelCount, kMaxChannels);
-    for (int c = 0; c < count; ++c) {
-        if (!f.input.shown[static_cast<std::size_t>(c)])
-            continue;
-        if (f.input.displayType == static_cast<int>(DisplayType::Dots))
-            paintDots(canvas, f, *record, c, runs);
-        else if (f.input.displayType == static_cast<int>(DisplayType::Lines))
-            paintLines(canvas, f, *record, c, runs);
-    }
+    paintTimeTraces(canvas, f, *record, [](int) {});
+}
+
+void paintLayers(QPainter& p, const Frame& frame)
+{
+    paintBackground(p, frame);
+    p.setPen(QPen(toColor(kGridGrey), 0, Qt::DotLine));
+    if (frame.input.view.xyMode)
+        paintXyGrid(p, frame);
+    else
+        paintTimeGrid(p, frame);
+    paintLabels(p, frame);
 }
 
 } // namespace
@@ -382,15 +479,33 @@ void ScopeRenderer::paint(QImage& image, const RenderInput& input)
     const Frame frame{image.width(), image.height(), image.width() / 2, image.height() / 2, input};
     {
         QPainter p(&image);
-        paintBackground(p, frame);
-        p.setPen(QPen(toColor(kGridGrey), 0, Qt::DotLine));
-        if (input.view.xyMode)
-            paintXyGrid(p, frame);
-        else
-            paintTimeGrid(p, frame);
-        paintLabels(p, frame);
+        paintLayers(p, frame);
     }
     paintTraces(image, frame);
+}
+
+void ScopeRenderer::paintVector(QPainter& painter, QSize size, const RenderInput& input)
+{
+    if (size.isEmpty())
+        return;
+    const Frame frame{size.width(), size.height(), size.width() / 2, size.height() / 2, input};
+    painter.save();
+    painter.setClipRect(0, 0, size.width(), size.height());
+    paintLayers(painter, frame);
+    const ScopeRecord* record = input.record;
+    if (record && record->hasSamples()) {
+        VectorCanvas canvas(painter, size.width(), size.height());
+        if (input.view.xyMode) {
+            paintXyTraces(canvas, frame, *record, [&](int first) {
+                canvas.flush(toRgb(input.colors[static_cast<std::size_t>(first)]));
+            });
+        } else {
+            paintTimeTraces(canvas, frame, *record, [&](int c) {
+                canvas.flush(toRgb(input.colors[static_cast<std::size_t>(c)]));
+            });
+        }
+    }
+    painter.restore();
 }
 
 } // namespace korvan::scope

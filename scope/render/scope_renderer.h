@@ -3,11 +3,14 @@
 // value with the size, mid lines and view.
 #pragma once
 
+#include "scope/analysis/sample_envelope.h"
 #include "scope/core/scope_geometry.h"
 #include "scope/core/scope_record.h"
 #include "scope/core/scope_settings.h"
 
 #include <QImage>
+#include <QPainter>
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -27,6 +30,9 @@ struct RenderInput
     std::array<float, kMaxChannels> offsets{};
     std::array<float, kMaxChannels> scales{1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000};
     std::array<bool, kMaxChannels> shown{true, true, true, true, true, true, true, true};
+    /// Block extremes that spare line mode a pass over long columns; brought up
+    /// to the record at each paint. None: every column is scanned.
+    SampleEnvelope* envelope = nullptr;
 };
 
 /// The grey of frame, grid and grid numbers.
@@ -37,6 +43,8 @@ class ScopeRenderer
 public:
     /// Rebuilds the whole picture in image (Format_RGB32).
     static void paint(QImage& image, const RenderInput& input);
+    /// The same picture through any painter (an SVG file), traces as one path per channel.
+    static void paintVector(QPainter& painter, QSize size, const RenderInput& input);
     /// The label line's texts: "%d %s", "Min:%.2f", "Max:%.2f" (or "%d" alone when folded).
     static std::array<QString, 3> labelTexts(int channel, const ChannelTrace& trace, bool expanded);
 };

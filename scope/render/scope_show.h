@@ -3,6 +3,8 @@
 // off-screen image and copies that to the screen in one block.
 #pragma once
 
+#include "scope/analysis/sample_envelope.h"
+#include "scope/render/scope_overlay.h"
 #include "scope/render/scope_renderer.h"
 
 #include <QImage>
@@ -29,6 +31,13 @@ public:
         m_parentFlags = std::move(reader);
     }
 
+    /// What the analysis tools draw over the picture; null or disabled: nothing.
+    void setOverlay(const OverlayInput* overlay) { m_overlay = overlay; }
+    /// The picture at size, overlay included, as the screen shows it (PNG export).
+    QImage renderImage(QSize size);
+    /// The same picture through painter, traces as paths (SVG export).
+    void renderVector(QPainter& painter, QSize size);
+
     /// Whole display.
     void repaintAll() { update(); }
     /// The label strip of count channels.
@@ -40,7 +49,11 @@ protected:
     void paintEvent(QPaintEvent* event) final;
 
 private:
+    void refreshParentFlags();
+
     RenderInput m_input;
+    SampleEnvelope m_envelope;
+    const OverlayInput* m_overlay = nullptr;
     QImage m_image;
     std::function<void(RenderInput&)> m_parentFlags;
 };

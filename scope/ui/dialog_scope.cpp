@@ -2,6 +2,7 @@
 
 #include "platform/ui/file_dialogs.h"
 #include "platform/ui/message_box.h"
+#include "scope/analysis/capture_status.h"
 #include "scope/core/data_file.h"
 #include "scope/render/scope_show.h"
 #include "scope/ui/scope_config.h"
@@ -81,6 +82,12 @@ CDialogScope::CDialogScope(ScopeLink& link, ControllerSpec& spec, ScopeSettingsF
     fillRows();
     loadControllerLimits();
 
+    m_analysis = new ScopeAnalysisPanel({*m_display, m_record, m_settings, m_rows, m_engine, *this},
+                                        m_file.path(), this);
+    syncAnalysisButton();
+    updateStatus();
+    layoutRightSide();
+
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &CDialogScope::pollTick);
@@ -103,6 +110,9 @@ void CDialogScope::buildControls()
     column->addLayout(controls);
     const auto button = [this](const char* caption, auto slot) {
         auto* b = new QPushButton(QString::fromUtf8(caption), m_left);
+        // The host window is a dialog: an auto-default button would make Enter
+        // in any box of the panel press "设置".
+        b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, slot);
         return b;
     };
@@ -173,6 +183,16 @@ void CDialogScope::buildControls()
         connect(w.scale, &QLineEdit::textChanged, this,
                 [this, c](const QString& t) { onOffsetOrScaleText(c, true, t); });
     }
+    // Beyond the specified controls: the capture state, always in view, and
+    // the switch of the analysis side panel.
+    m_status = new QLabel(m_left);
+    m_status->setWordWrap(true);
+    column->addWidget(m_status);
+    m_analysisButton = new QPushButton(QStringLiteral("Analysis >>"), m_left);
+    m_analysisButton->setAutoDefault(false);
+    m_analysisButton->setCheckable(true);
+    column->addWidget(m_analysisButton);
+    connect(m_analysisButton, &QPushButton::toggled, this, &CDialogScope::showAnalysis);
     column->addStretch(1);
     m_left->setFixedWidth(kLeftWidth);
 
@@ -349,19 +369,110 @@ void CDialogScope::importData()
 void CDialogScope::pollTick()
 {
     const int next = m_engine.poll();
+    if (m_analysis)
+        m_analysis->afterPoll();
+    updateStatus();
     if (next > 0 && m_timer)
         m_timer->start(next);
+}
+
+void CDialogScope::startCapture()
+{
+    m_engine.start();
+    updateStatus();
+}
+
+void CDialogScope::stopCapture()
+{
+    m_engine.stop();
+    updateStatus();
+}
+
+void CDialogScope::manualTrigger()
+{
+    m_engine.manualTrigger();
+    updateStatus();
+}
+
+void CDialogScope::showAnalysis(bool shown)
+{
+    m_analysis->setShown(shown);
+    syncAnalysisButton();
+    layoutRightSide();
+}
+
+void CDialogScope::syncAnalysisButton()
+{
+    const bool shown = m_analysis->analysisSettings().panelShown;
+    const QSignalBlocker block(m_analysisButton);
+    m_analysisButton->setChecked(shown);
+    m_analysisButton->setText(shown ? QStringLiteral("Analysis <<")
+                                    : QStringLiteral("Analysis >>"));
+}
+
+int CDialogScope::analysisWidth() const
+{
+    return m_analysis && m_analysis->analysisSettings().panelShown ? ScopeAnalysisPanel::kWidth : 0;
+}
+
+QString CDialogScope::statusText() const
+{
+    return m_status->text();
+}
+
+void CDialogScope::updateStatus()
+{
+    const CaptureStatus status =
+        describeCapture(m_engine.state().running, m_settings.continuous, m_record);
+    m_status->setText(QString::fromStdString(status.text));
 }
 
 void CDialogScope::resizeEvent(QResizeEvent*)
 {
     m_left->setGeometry(0, 0, kLeftWidth, height());
-    if (width() > kLeftWidth && height() > 100) {
-        m_scrollBar->setGeometry(kLeftWidth, 0, width() - kLeftWidth, 20);
-        m_display->setGeometry(kLeftWidth, 21, width() - kLeftWidth, height() - 21);
+    layoutRightSide();
+}
+
+// The scroll bar above the display as specified; the analysis panel, when
+// shown, takes its width from their right end.
+void CDialogScope::layoutRightSide()
+{
+    if (!m_analysis)
+        return;
+    const int right = width() - analysisWidth();
+    if (analysisWidth() > 0)
+        m_analysis->setGeometry(right, 0, analysisWidth(), height());
+    if (right > kLeftWidth && height() > 100) {
+        m_scrollBar->setGeometry(kLeftWidth, 0, right - kLeftWidth, 20);
+        m_display->setGeometry(kLeftWidth, 21, right - kLeftWidth, height() - 21);
         m_display->repaintAll();
         updateScrollBar();
     }
+}
+
+void CDialogScope::applyHorizontalView(const HorizontalView& view)
+{
+    const QString text = truncatedText(view.horizontalScale);
+    if (m_horizontalScale->text() == text)
+        onHorizontalScaleText(text);
+    else
+        m_horizontalScale->setText(text); // its change rule sets the scale and the display's copy
+    moveView(view.viewStart);
+}
+
+void CDialogScope::applyChannelScale(int channel, const ChannelScale& scale)
+{
+    RowWidgets& w = m_rowWidgets[static_cast<std::size_t>(channel)];
+    // The boxes' change rules keep the row, the display's copy and the settings file in step.
+    w.scale->setText(QString::number(scale.scale, 'g', 7));
+    w.offset->setText(QString::number(scale.offset, 'g', 7));
+}
+
+void CDialogScope::moveView(int viewStart)
+{
+    m_display->input().view.viewStart = std::max(0, viewStart);
+    updateScrollBar();
+    m_display->repaintAll();
 }
 
 bool CDialogScope::eventFilter(QObject* watched, QEvent* event)
@@ -450,6 +561,7 @@ void CDialogScope::syncRowsFromBoxes()
 
 void CDialogScope::captureStarted()
 {
+    updateStatus();
     RenderInput& in = m_display->input();
     in.depth = m_record.depth;
     in.displayType = m_settings.displayType;
@@ -462,6 +574,7 @@ void CDialogScope::captureStarted()
 
 void CDialogScope::captureStopped()
 {
+    updateStatus();
     m_settingsButton->setEnabled(true);
     enableRows();
 }
@@ -484,7 +597,7 @@ void CDialogScope::updateScrollBar()
     if (width() <= kLeftWidth)
         return;
     const int range = m_record.history + m_record.depth;
-    const int page = std::max(1, scrollPage(m_settings.horizontalScale, width()));
+    const int page = std::max(1, scrollPage(m_settings.horizontalScale, width() - analysisWidth()));
     const QSignalBlocker block(m_scrollBar);
     m_scrollBar->setRange(0, std::max(0, range - page + 1));
     m_scrollBar->setPageStep(page);
@@ -501,6 +614,9 @@ int CDialogScope::viewStart() const
 }
 void CDialogScope::setViewStart(int start)
 {
+    // The software trigger places the view; the follow rule stands aside meanwhile.
+    if (m_analysis && m_analysis->holdsView())
+        return;
     m_display->input().view.viewStart = std::max(0, start);
 }
 

@@ -6,6 +6,7 @@
 #include "scope/core/capture_engine.h"
 #include "scope/core/controller_limits.h"
 #include "scope/core/settings_file.h"
+#include "scope/ui/analysis_panel.h"
 
 #include <QWidget>
 
@@ -13,6 +14,7 @@
 #include <optional>
 
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -23,7 +25,7 @@ namespace korvan::scope {
 
 class CScopeShow;
 
-class CDialogScope final : public QWidget, private CaptureHost
+class CDialogScope final : public QWidget, private CaptureHost, private ScopeViewControl
 {
     Q_OBJECT
 public:
@@ -37,11 +39,17 @@ public:
     const ScopeRecord& record() const { return m_record; }
     const CaptureEngine& engine() const { return m_engine; }
     CScopeShow* display() const { return m_display; }
+    /// The analysis side panel (hidden unless switched on).
+    ScopeAnalysisPanel* analysis() const { return m_analysis; }
+    /// The capture status line below the rows.
+    QString statusText() const;
 
     /// The panel's actions, as its buttons run them.
-    void startCapture() { m_engine.start(); }
-    void stopCapture() { m_engine.stop(); }
-    void manualTrigger() { m_engine.manualTrigger(); }
+    void startCapture();
+    void stopCapture() final;
+    void manualTrigger();
+    /// Shows or hides the analysis side panel.
+    void showAnalysis(bool shown);
     void exportData();
     void importData();
     void toggleLabels();
@@ -68,6 +76,15 @@ private:
     void settingsAction();
     void onHorizontalScaleText(const QString& text);
     void onOffsetOrScaleText(int row, bool isScale, const QString& text);
+    void layoutRightSide();
+    void syncAnalysisButton();
+    void updateStatus();
+    int analysisWidth() const;
+
+    // ScopeViewControl
+    void applyHorizontalView(const HorizontalView& view) final;
+    void applyChannelScale(int channel, const ChannelScale& scale) final;
+    void moveView(int viewStart) final;
 
     // CaptureHost
     void showMessage(std::string_view text) final;
@@ -101,6 +118,9 @@ private:
     std::array<RowWidgets, kMaxChannels> m_rowWidgets;
     QScrollBar* m_scrollBar = nullptr;
     CScopeShow* m_display = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_analysisButton = nullptr;
+    ScopeAnalysisPanel* m_analysis = nullptr;
     QTimer* m_timer = nullptr;
     std::optional<QPoint> m_dragAnchor;
     bool m_filling = false;

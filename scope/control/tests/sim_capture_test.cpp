@@ -6,6 +6,8 @@
 #include "cmdlib/block_query.h"
 #include "cmdlib/command.h"
 #include "link/korvan.h"
+#include "scope/analysis/cursors.h"
+#include "scope/analysis/measurements.h"
 #include "scope/control/link_scope_access.h"
 #include "scope/core/capture_engine.h"
 #include "scope/core/controller_limits.h"
@@ -20,6 +22,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -224,8 +227,9 @@ TEST_F(SimCapture, SingleCaptureReadsTheExactSamplesOfAMovingAxis)
     ASSERT_TRUE(pollUntil([&] { return record.total == 500; }, 10000)) << record.total;
     expectRecordIsTable(500);
     EXPECT_GT(record.sample(0, 0), lastOfFirst);
-    // The trigger keeps the extremes; the new samples only widen them.
-    EXPECT_EQ(record.traces[0].minimum, firstMinimum);
+    // The new record's extremes are its own, not widened from the first one's.
+    EXPECT_GT(record.traces[0].minimum, firstMinimum);
+    EXPECT_EQ(record.traces[0].minimum, record.sample(0, 0));
     EXPECT_EQ(record.traces[0].maximum, record.sample(0, 499));
     expectEvenSteps(0, 0, 500, kSpeed * settings.interval / 1000.0);
 
@@ -289,18 +293,113 @@ TEST_F(SimCapture, ScopeSetupOfTwoChannelsAndARefusedSetupsReply)
     ASSERT_EQ(VXC_Execute(h, "SCOPE(1,1,0,1999,VP_SPEED(0),DPOS(1))", 1000, reply, 255), 0);
     EXPECT_STREQ(reply, "");
 
+    // A record of the first setup.
+    moveAxisZero();
+    rows[0] = {.source = "DPOS", .number = 0};
+    settings.depth = 200;
+    engine.start();
+    ASSERT_TRUE(engine.state().running);
+    engine.manualTrigger();
+    ASSERT_TRUE(pollUntil([&] { return record.total == 200; }, 10000)) << record.total;
+    engine.stop();
+    const std::vector<float> first(record.buffer.channel(0), record.buffer.channel(0) + 200);
+
     // A refused setup answers with its error code and a reply line; the link
-    // passes the text through, so the panel can show it.
+    // passes the text through, so the panel can show it. The controller keeps
+    // its previous setup, so the panel stays stopped instead of drawing that
+    // setup's samples under the new label.
     rows[0].source = "NO_SUCH_SOURCE";
+    host.messages.clear();
     engine.start();
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_NE(host.messages[0].find("ERROR: SCOPE"), std::string::npos) << host.messages[0];
     EXPECT_NE(host.messages[0].find("\r\n"), std::string::npos) << host.messages[0];
-    EXPECT_TRUE(engine.state().running); // the panel still counts as running
+    EXPECT_FALSE(engine.state().running);
+    send("TRIGGER"); // the controller's own program triggers its previous setup
+    ASSERT_TRUE(waitFor([&] { return scopePos() == 200; }, 5000));
+    engine.poll();
+    EXPECT_EQ(record.traces[0].label, "DPOS(0)");
+    ASSERT_EQ(record.total, 200);
+    for (int s = 0; s < 200; ++s)
+        ASSERT_EQ(record.sample(0, s), first[static_cast<std::size_t>(s)]) << s;
+
     const std::int32_t code =
         VXC_Execute(h, "SCOPE(1,1,0,1999,NO_SUCH_SOURCE(0),DPOS(1))", 1000, reply, 255);
     EXPECT_TRUE(code == 2003 || code == 2004) << code;
     EXPECT_NE(std::string(reply).find("ERROR: SCOPE"), std::string::npos) << reply;
+}
+
+// A trapezoid move of distance d at speed v with acceleration a lasts
+// d / v + v / a; its speed is above half of v for d / v and ramps in 0.8 v / a
+// from 10 to 90 %. The record's time base comes from the controller's servo
+// period, so the measured times are the same in seconds at 1 ms and 0.5 ms.
+TEST_F(SimCapture, MeasuredMoveTimeMatchesTheKinematicsAtEachServoPeriod)
+{
+    constexpr double kDistance = 200.0, kMoveSpeed = 500.0, kAccel = 2000.0;
+    constexpr double kMoveTime = kDistance / kMoveSpeed + kMoveSpeed / kAccel; // 0.65 s
+    for (const double servoMs : {1.0, 0.5}) {
+        SCOPED_TRACE(servoMs);
+        const auto profile = std::filesystem::temp_directory_path() /
+                             ("scope-servo-" + std::to_string(::getpid()) + ".json");
+        {
+            std::ofstream out(profile);
+            out << "{\"servoPeriod\": " << servoMs << "}\n";
+        }
+        if (engineHandle)
+            VXC_Close(engineHandle);
+        if (probe)
+            VXC_Close(probe);
+        engineHandle = probe = nullptr;
+        engine.poll(); // the lost link forgets the previous servo period
+        sim = std::make_unique<korvan::testing::SimProcess>(
+            korvan::testing::ethernetOptions("127.0.0.94:0", profile.string()));
+        ASSERT_TRUE(sim->ready()) << sim->readyLine();
+        ASSERT_EQ(VXC_OpenEth(sim->ethEndpoint().c_str(), &engineHandle), 0);
+        ASSERT_EQ(VXC_OpenEth(sim->ethEndpoint().c_str(), &probe), 0);
+        std::filesystem::remove(profile);
+
+        send("UNITS(0)=1:SPEED(0)=500:ACCEL(0)=2000:DECEL(0)=2000:SRAMP(0)=0");
+        rows[0] = {.source = "DPOS", .number = 0};
+        rows[1] = {.source = "VP_SPEED", .number = 0};
+        settings.channelCount = 2;
+        settings.depth = static_cast<int>(1.2 / (servoMs * 1e-3)); // 1.2 s of samples
+        settings.interval = 1;
+        engine.start();
+        ASSERT_TRUE(engine.state().running);
+        ASSERT_DOUBLE_EQ(record.samplePeriod, servoMs * 1e-3);
+        // Trigger and move in one line: the record starts with the move.
+        send("TRIGGER(0):MOVE(200) AXIS(0)");
+        ASSERT_TRUE(pollUntil([&] { return record.total == settings.depth; }, 20000))
+            << record.total;
+        engine.stop();
+        expectRecordIsTable(settings.depth);
+
+        const double period = record.samplePeriod;
+        const std::span<const float> speed(record.buffer.channel(1),
+                                           static_cast<std::size_t>(record.total));
+        const Measurements v = measure(speed, period);
+        const Measurements p =
+            measure(std::span<const float>(record.buffer.channel(0), speed.size()), period);
+        const double tick = servoMs * 1e-3;
+        EXPECT_EQ(v.maximum, kMoveSpeed) << "peak speed";
+        EXPECT_NEAR(p.peakToPeak, kDistance, 0.01); // the first sample is one tick into the move
+        ASSERT_TRUE(v.width && v.riseTime && v.fallTime);
+        EXPECT_NEAR(*v.width, kDistance / kMoveSpeed, 2 * tick);
+        EXPECT_NEAR(*v.riseTime, 0.8 * kMoveSpeed / kAccel, 2 * tick);
+        EXPECT_NEAR(*v.fallTime, 0.8 * kMoveSpeed / kAccel, 2 * tick);
+        EXPECT_NEAR(*v.width + *v.riseTime / 0.8, kMoveTime, 3 * tick);
+
+        // Cursors on the first and the last sample in motion read the move's time.
+        int first = 0, last = record.total - 1;
+        while (first < record.total && speed[static_cast<std::size_t>(first)] == 0.0F)
+            ++first;
+        while (last > first && speed[static_cast<std::size_t>(last)] == 0.0F)
+            --last;
+        const CursorReadout cursors =
+            readTimeCursors(record, TimeBase{period}, first - 1, last + 1);
+        EXPECT_NEAR(cursors.dt, kMoveTime, 2 * tick);
+        EXPECT_EQ(cursors.at2[0], 200.0F) << "the move ends at its target";
+    }
 }
 
 TEST_F(SimCapture, ArmedContinuousRecordKeepsEverySampleOverSeveralWraps)

@@ -107,6 +107,63 @@ TEST_F(CaptureFixture, ScopeReplyIsShownWithCarriageReturns)
     EXPECT_TRUE(engine.state().running);
 }
 
+// The controller refuses a setup and keeps its previous one: the panel must
+// not go on to read that setup's samples under the new labels.
+TEST_F(CaptureFixture, RefusedSetupStaysStoppedAndKeepsTheLastRecord)
+{
+    engine.start();
+    engine.manualTrigger();
+    link.produce(500);
+    engine.poll();
+    engine.stop();
+    ASSERT_EQ(record.total, 500);
+    const auto generation = record.generation;
+
+    struct Case
+    {
+        const char* name;
+        const char* reply;
+        std::int32_t code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"error reply and code", "ERROR: SCOPE: bad source\n", 2004,
+         "ERROR: SCOPE: bad source\r\n"},
+        {"error reply alone", "ERROR: SCOPE: bad source", 0, "ERROR: SCOPE: bad source"},
+        {"code without reply", "", 3100, "SCOPE refused, error 3100."},
+    };
+    rows[1].source = "NO_SUCH";
+    const std::string refused = "SCOPE(1,1,8000,9999,VP_SPEED(0),NO_SUCH(1))";
+    for (const Case& c : cases) {
+        host.messages.clear();
+        link.replies[refused] = c.reply;
+        link.codes[refused] = c.code;
+        engine.start();
+        EXPECT_FALSE(engine.state().running) << c.name;
+        ASSERT_EQ(host.messages.size(), 1U) << c.name;
+        EXPECT_EQ(host.messages[0], c.message) << c.name;
+        EXPECT_EQ(host.started, 1) << c.name << ": nothing locked, no Start keys written";
+        EXPECT_EQ(record.traces[1].label, "DPOS(1)") << c.name;
+        EXPECT_EQ(record.generation, generation) << c.name;
+        expectSequence(500);
+
+        // The controller still reports its previous capture; nothing is read.
+        link.produce(100);
+        const auto reads = link.readSizes.size();
+        engine.poll();
+        EXPECT_EQ(link.readSizes.size(), reads) << c.name;
+        EXPECT_EQ(record.total, 500) << c.name;
+    }
+
+    // A reply that is no refusal is shown and the capture runs.
+    link.replies[refused] = "note";
+    link.codes[refused] = 0;
+    host.messages.clear();
+    engine.start();
+    EXPECT_TRUE(engine.state().running);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"note"});
+}
+
 TEST_F(CaptureFixture, SingleCaptureReadsExactSamplesThenStays)
 {
     engine.start();
@@ -137,12 +194,30 @@ TEST_F(CaptureFixture, SecondManualTriggerResetsRecord)
     const int repaints = host.repaintAllCount;
     engine.manualTrigger();
     EXPECT_EQ(record.total, 0);
-    // The old trace goes from the screen at once, not column by column.
+    // The old trace goes from the screen at once, not column by column, and
+    // the labels no longer show the old record's extremes.
     EXPECT_GT(host.repaintAllCount, repaints);
-    link.sequence = 0;
+    EXPECT_FALSE(record.traces[0].hasExtremes());
+    EXPECT_FALSE(record.traces[1].hasExtremes());
+    link.sequence = 500;
     link.produce(10);
     engine.poll();
-    expectSequence(10);
+    // Min and Max are the new record's own: 500 to 509, not 0 to 999.
+    EXPECT_EQ(record.traces[0].minimum, 500.0F);
+    EXPECT_EQ(record.traces[0].maximum, 509.0F);
+    EXPECT_EQ(record.traces[1].minimum, 100500.0F);
+    EXPECT_EQ(record.traces[1].maximum, 100509.0F);
+
+    // The same in continuous acquisition, where the trigger arms a new record.
+    settings.continuous = true;
+    engine.manualTrigger();
+    ASSERT_TRUE(engine.state().armed);
+    EXPECT_FALSE(record.traces[0].hasExtremes());
+    link.sequence = 700;
+    link.produce(5);
+    engine.poll();
+    EXPECT_EQ(record.traces[0].minimum, 700.0F);
+    EXPECT_EQ(record.traces[0].maximum, 704.0F);
 }
 
 TEST_F(CaptureFixture, ControllerRetriggerBelowReadStartsNewRecord)
@@ -393,6 +468,40 @@ TEST_F(CaptureFixture, ManualTriggerWithoutLink)
     engine.manualTrigger();
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_EQ(host.messages[0], "未连接控制器！");
+}
+
+TEST_F(CaptureFixture, ServoPeriodIsReadOncePerLinkAndTimesTheRecord)
+{
+    struct Case
+    {
+        std::int32_t servoUs;
+        int interval;
+        double samplePeriod;
+    };
+    for (const Case c :
+         {Case{1000, 1, 1e-3}, Case{500, 1, 0.5e-3}, Case{500, 4, 2e-3}, Case{0, 2, 0.0}}) {
+        FakeScopeLink l;
+        l.servoPeriodUs = c.servoUs;
+        ControllerSpec sp;
+        FakeCaptureHost h;
+        ScopeRecord r;
+        ScopeSettings s;
+        s.interval = c.interval;
+        CaptureEngine e{l, sp, s, rows, r, h};
+        for (int tick = 0; tick < 3; ++tick)
+            e.poll();
+        e.start();
+        EXPECT_DOUBLE_EQ(r.samplePeriod, c.samplePeriod) << c.servoUs;
+        EXPECT_EQ(std::count(l.commands.begin(), l.commands.end(), "?SERVO_PERIOD"), 1);
+        // A lost link forgets it; the next link is read afresh.
+        l.isConnected = false;
+        e.poll();
+        EXPECT_FALSE(e.servoClock().known());
+        l.isConnected = true;
+        l.servoPeriodUs = 250;
+        e.poll();
+        EXPECT_DOUBLE_EQ(e.servoClock().periodSeconds(), 250e-6);
+    }
 }
 
 TEST_F(CaptureFixture, ChannelCountIsHeldWithinEight)

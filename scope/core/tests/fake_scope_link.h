@@ -24,6 +24,8 @@ public:
     std::array<std::uint8_t, 64> spec{};
     std::vector<std::string> commands;
     std::map<std::string, std::string> replies;
+    std::map<std::string, std::int32_t> codes; ///< execute's result per command (default 0)
+    std::int32_t servoPeriodUs = 1000;         ///< "?SERVO_PERIOD"; 0: the query fails
     std::vector<int> readSizes;
     bool failScopePos = false;
     std::uint8_t axisCount = 4;
@@ -64,6 +66,10 @@ public:
             v = tableSize;
             return 0;
         }
+        if (name == "SERVO_PERIOD") {
+            v = servoPeriodUs;
+            return servoPeriodUs > 0 ? 0 : 2002;
+        }
         if (name == "SCOPE_POS") {
             if (failScopePos)
                 return 3400;
@@ -78,13 +84,16 @@ public:
         commands.emplace_back(command);
         const auto it = replies.find(std::string(command));
         reply = it == replies.end() ? "" : it->second.substr(0, capacity - 1);
-        if (command.starts_with("SCOPE(1,"))
+        const auto code = codes.find(std::string(command));
+        const std::int32_t rc = code == codes.end() ? 0 : code->second;
+        // A refused setup keeps the previous one, as a controller does.
+        if (command.starts_with("SCOPE(1,") && rc == 0 && reply.find("ERROR") == std::string::npos)
             parseScope(std::string(command));
         if (command == "TRIGGER(1)" && reply.find("ERROR") == std::string::npos) {
             trigger();
             autoRestart = true;
         }
-        return 0;
+        return rc;
     }
     std::int32_t executeNoAck(std::string_view command, std::uint32_t) override
     {

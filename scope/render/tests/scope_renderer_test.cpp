@@ -2,6 +2,9 @@
 
 #include <QTest>
 
+#include <cmath>
+#include <set>
+
 using namespace korvan::scope;
 
 namespace {
@@ -193,6 +196,66 @@ private slots:
         const QRgb color = rgb(in.colors[0]);
         QCOMPARE(countColor(img, 300, 150, 250, color), 101);
         QCOMPARE(countColor(img, 300, 0, 149, color), 0);
+    }
+
+    // The block envelope changes the work, never the picture.
+    void lineModeWithTheEnvelopePaintsTheSamePixels()
+    {
+        ScopeRecord r = makeRecord(3, 300000);
+        std::uint32_t seed = 12345;
+        for (int c = 0; c < 3; ++c)
+            for (int s = 0; s < 300000; ++s) {
+                seed = seed * 1664525U + 1013904223U;
+                r.buffer.channel(c)[s] = static_cast<float>(
+                    1500.0 * std::sin(s * 0.0007 * (c + 1)) + static_cast<int>(seed >> 22) - 512);
+            }
+        r.buffer.channel(1)[150001] = NAN;
+        SampleEnvelope envelope;
+        for (const auto& [start, scale] :
+             {std::pair{0, 37500.0}, {1234, 2100.0}, {99999, 100.0}, {5, 12.0}, {250000, 6250.0}}) {
+            RenderInput in;
+            in.record = &r;
+            in.displayType = 1;
+            in.view.viewStart = start;
+            in.view.horizontalScale = scale;
+            const QImage plain = paint(in);
+            in.envelope = &envelope;
+            QCOMPARE(paint(in), plain);
+        }
+    }
+
+    // Each sample lands in the column of its own x, at every scale and view start.
+    void samplesLandInTheirOwnColumns()
+    {
+        ScopeRecord r = makeRecord(1, 200000);
+        const int spikes[] = {0, 1, 99, 100, 101, 4999, 5000, 77777, 123456, 199999};
+        for (const int s : spikes)
+            r.buffer.channel(0)[s] = 1000.0F; // 100 px above the centre
+        for (const auto& [start, scale] : {std::pair{0, 100.0},
+                                          {3, 37.0},
+                                          {50, 333.3},
+                                          {0, 25000.0},
+                                          {4000, 61.7},
+                                          {120000, 1000.0}}) {
+            RenderInput in;
+            in.record = &r;
+            in.displayType = 0;
+            in.view.viewStart = start;
+            in.view.horizontalScale = scale;
+            const QImage img = paint(in);
+            const QRgb color = rgb(in.colors[0]) & 0xFFFFFF;
+            std::set<int> expected;
+            for (const int s : spikes) {
+                const int x = sampleX(s, in.view);
+                if (x >= 0 && x < kWidth)
+                    expected.insert(x);
+            }
+            std::set<int> found;
+            for (int x = 0; x < kWidth; ++x)
+                if ((img.pixel(x, 100) & 0xFFFFFF) == color)
+                    found.insert(x);
+            QCOMPARE(found, expected);
+        }
     }
 
     void zeroScaleDrawsFlatAtOffset()

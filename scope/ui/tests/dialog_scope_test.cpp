@@ -6,6 +6,7 @@
 #include "testing/widget_lookup.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QLayout>
 #include <QLineEdit>
@@ -71,7 +72,8 @@ private slots:
             if (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
                 qobject_cast<QPushButton*>(w))
                 boxes.append(w);
-        QCOMPARE(boxes.size(), 7 + 1 + kMaxChannels * 4);
+        // Seven buttons, the scale box, four boxes per row and the analysis switch.
+        QCOMPARE(boxes.size(), 7 + 1 + kMaxChannels * 4 + 1);
         for (int i = 0; i < boxes.size(); ++i) {
             QVERIFY2(left->rect().contains(boxes[i]->geometry()),
                      qPrintable(boxes[i]->metaObject()->className()));
@@ -171,6 +173,29 @@ private slots:
         ScopeChannels stored;
         ScopeSettingsFile(ini()).readChannels(stored);
         QCOMPARE(stored[3].offset, 1.0F);
+    }
+
+    // The workbench hosts the panel in a dialog: Enter in one of its boxes
+    // must not press a button (it used to open the settings dialog).
+    void enterInABoxPressesNoButton()
+    {
+        korvan::platform::ScriptedMessageBoxes boxes;
+        testing::FakeScopeLink link;
+        link.isConnected = false; // "设置" would answer with a message, not a modal dialog
+        ControllerSpec spec;
+        QDialog host;
+        auto* panel = new CDialogScope(link, spec, ScopeSettingsFile(ini()), &host);
+        panel->resize(1290, 500);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        for (QLineEdit* box : panel->findChildren<QLineEdit*>()) {
+            if (!box->isEnabled() || !box->isVisible())
+                continue;
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClick(box, Qt::Key_Enter);
+        }
+        QVERIFY2(boxes.texts().isEmpty(), qPrintable(boxes.texts().join(QLatin1Char(' '))));
     }
 
     void dragMovesTheView()
