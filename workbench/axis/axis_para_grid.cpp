@@ -239,12 +239,16 @@ bool AxisParaGrid::commitEdit(AxisPort* port, int gridRow, int axis, std::string
     return true;
 }
 
-void AxisParaGrid::commitCombo(AxisPort* port, int gridRow, int axis, std::string_view text,
+bool AxisParaGrid::commitCombo(AxisPort* port, int gridRow, int axis, std::string_view text,
                                int index)
 {
     if (axis < 0 || axis >= axisCount() || EditorOfRow(gridRow) != GridEditor::Combo)
-        return;
-    m_cells[static_cast<std::size_t>(axis)][static_cast<std::size_t>(gridRow)] = std::string(text);
+        return false;
+    std::string& cellText =
+        m_cells[static_cast<std::size_t>(axis)][static_cast<std::size_t>(gridRow)];
+    if (index < 0 && text == cellText)
+        return false;
+    cellText = std::string(text);
     const bool axisType = ParameterOfGridRow(gridRow).encoding == ParameterEncoding::AxisType;
     int code = 0;
     if (axisType && index >= 0 && index < static_cast<int>(kSelectableAxisTypes.size()))
@@ -255,6 +259,7 @@ void AxisParaGrid::commitCombo(AxisPort* port, int gridRow, int axis, std::strin
     m_table.set(row, axis, static_cast<float>(code));
     if (port)
         SendAxisParameter(*port, m_table, row, axis);
+    return true;
 }
 
 } // namespace korvan::axis

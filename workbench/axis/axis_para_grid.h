@@ -105,8 +105,11 @@ public:
     /// anything but digits, '-', '.' and '/'. Otherwise stores, sends the row's
     /// setter (none for the output rows) and sets the cell.
     bool commitEdit(AxisPort* port, int gridRow, int axis, std::string_view text);
-    /// The combo box's text and selected item (-1 for typed text) for a cell.
-    void commitCombo(AxisPort* port, int gridRow, int axis, std::string_view text, int index);
+    /// The combo box's text and selected item (-1 for typed text) for a cell:
+    /// stores and sends the item's code (0 for typed text) and sets the cell.
+    /// The cell's own text left as it was, with no item picked, is no edit
+    /// and changes nothing (false): a click in passing must not reset the axis.
+    bool commitCombo(AxisPort* port, int gridRow, int axis, std::string_view text, int index);
 
 private:
     AxisTable& m_table;

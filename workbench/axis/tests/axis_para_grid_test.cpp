@@ -188,6 +188,15 @@ TEST_F(GridTest, ComboCommits)
         EXPECT_EQ(grid.cell(c.row, 1), c.text);
         EXPECT_THAT(port.commands(), ElementsAre(c.sent));
     }
+    // Leaving the cell's own text without picking an item is no edit: the
+    // axis type 8 stays 8 instead of becoming 0.
+    SetUp();
+    EXPECT_FALSE(grid.commitCombo(&port, 0, 0, "8-Other", -1));
+    EXPECT_FALSE(grid.commitCombo(&port, 12, 0, "Other(1)", -1));
+    EXPECT_THAT(port.commands(), IsEmpty());
+    EXPECT_FLOAT_EQ(table->at(AxisRow::Atype, 0), 8);
+    EXPECT_TRUE(grid.commitCombo(&port, 0, 0, "8-Other", 1)); // picked, as the list shows it
+    EXPECT_THAT(port.commands(), ElementsAre("ATYPE(0)=3"));
     EXPECT_THAT(ComboItems(0, 1), ElementsAre("1-脉冲输出轴", "3-编码器反馈轴", "4-脉冲输出+反馈轴",
                                               "65-ECAT轴 CSP"));
     EXPECT_EQ(ComboItems(12, 0).at(1), "2-pulsed mode direction Negative direction");
