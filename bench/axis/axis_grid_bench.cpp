@@ -4,6 +4,7 @@
 // through libkorvan, plus 10 %: compare BM_GridPollTick with
 // BM_BareTickExchanges. The controller's values do not change while it
 // runs, so the tick rewrites no cell; that is the common case.
+#include "bench/loopback_main.h"
 #include "testing/simprocess/sim_process.h"
 #include "workbench/axis/axis_catalogue.h"
 #include "workbench/axis/axis_para_grid.h"
@@ -104,12 +105,5 @@ BENCHMARK(BM_GridPollTick)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    // The controller is found the way the test suites find it.
-    ::setenv("KORVAN_BIN_DIR", KORVAN_BENCH_BIN_DIR, 0);
-    ::setenv("KORVAN_SOURCE_DIR", KORVAN_BENCH_SOURCE_DIR, 0);
-    ::setenv("KORVAN_LOOPBACK_ONLY", "1", 1);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvan::bench::RunLoopbackBenchmarks(argc, argv);
 }

@@ -4,56 +4,27 @@
 #include "workbench/axis/axis_file.h"
 #include "workbench/axis/rom_download.h"
 #include "workbench/axis/tests/fake_axis_port.h"
+#include "workbench/axis/tests/file_test_support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
-
-#include <unistd.h>
 
 namespace korvan::axis {
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
-using testing::FakeAxisPort;
+using namespace testing;
 using ::testing::IsEmpty;
-
-struct RecordedFileMessages final : FileMessages
-{
-    void inform(const std::string& text) final { page.push_back(text); }
-    void informApplication(const std::string& text) final { application.push_back(text); }
-    std::vector<std::string> page;
-    std::vector<std::string> application;
-};
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 class AxisFileTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("korvan-axisfile-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         port.counts = ControllerCounts{8, 2, 4};
         port.cards = {{32, 2}};
         port.answers["?INVERT_IN(2)"] = {0, "1\r\n"};
@@ -73,8 +44,6 @@ protected:
         table->set(AxisRow::Units, 1, 0.125f);
         table->set(AxisRow::Dpos, 1, 99); // status rows are not written
     }
-    void TearDown() override { fs::remove_all(dir); }
-
     // Files in the test folder, for what an operation leaves behind.
     std::vector<std::string> files() const
     {
@@ -85,7 +54,8 @@ protected:
         return names;
     }
 
-    fs::path dir;
+    ScratchFolder scratch{"korvan-axisfile"};
+    const fs::path& dir = scratch.path();
     FakeAxisPort port;
     std::unique_ptr<AxisTable> table = std::make_unique<AxisTable>();
     RecordedFileMessages messages;

@@ -8,6 +8,7 @@
 #include "workbench/axis/port_queries.h"
 #include "workbench/axis/rom_download.h"
 #include "workbench/axis/spec_report.h"
+#include "workbench/axis/tests/file_test_support.h"
 
 #include "cmdlib/controller_data.h"
 #include "testing/simprocess/sim_process.h"
@@ -17,10 +18,7 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <thread>
-
-#include <unistd.h>
 
 namespace korvan::axis {
 namespace {
@@ -30,6 +28,8 @@ using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using testing::NoDefaultsFile;
+using testing::ReadFile;
 
 constexpr const char* kAddress = "127.0.0.145:0";
 
@@ -39,43 +39,13 @@ fs::path SourceDir()
     return source ? fs::path(source) : fs::current_path();
 }
 
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-struct RecordedFileMessages final : FileMessages
-{
-    void inform(const std::string& text) final { page.push_back(text); }
-    void informApplication(const std::string& text) final { application.push_back(text); }
-    std::vector<std::string> page;
-    std::vector<std::string> application;
-};
-
-HardwareDefaultsFile NoDefaultsFile()
-{
-    return {"/nonexistent/AxisInit.xml", [](const std::string&, const std::string&) {}};
-}
-
 class AxisPagesOnSim : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() /
-              ("korvan-axispages-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
     void TearDown() override
     {
         closeLink();
         sim.reset();
-        fs::remove_all(dir);
     }
 
     void start(const std::string& profile)
@@ -127,12 +97,13 @@ protected:
         return value.value_or(-12345.0f);
     }
 
-    fs::path dir;
+    testing::ScratchFolder scratch{"korvan-axispages"};
+    const fs::path& dir = scratch.path();
     std::unique_ptr<korvan::testing::SimProcess> sim;
     ControllerHandle handle = nullptr;
     std::unique_ptr<LinkAxisPort> port;
     std::unique_ptr<AxisTable> table = std::make_unique<AxisTable>();
-    RecordedFileMessages messages;
+    testing::RecordedFileMessages messages;
 };
 
 TEST_F(AxisPagesOnSim, ReportAndNodesOfTheDefaultController)

@@ -2,6 +2,7 @@
 // which cells a poll rewrites, the editors' commits and the click rules.
 #include "workbench/axis/axis_para_grid.h"
 #include "workbench/axis/tests/fake_axis_port.h"
+#include "workbench/axis/tests/file_test_support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,11 +15,7 @@ namespace {
 using ::testing::ElementsAre;
 using testing::FakeAxisPort;
 using ::testing::IsEmpty;
-
-HardwareDefaultsFile NoDefaultsFile()
-{
-    return {"/nonexistent/AxisInit.xml", [](const std::string&, const std::string&) {}};
-}
+using testing::NoDefaultsFile;
 
 TEST(TrimmedNumber, CutsTrailingZerosAndThePoint)
 {

@@ -185,18 +185,30 @@ void View_AxisPara::openCombo(int row, int column)
     m_combo->showPopup();
 }
 
+GridCell View_AxisPara::takeOpenCell()
+{
+    const OpenEditor open = std::exchange(m_open, OpenEditor{});
+    return {open.row, open.column - 1};
+}
+
+void View_AxisPara::dropEditor(QWidget* editor)
+{
+    editor->hide();
+    editor->deleteLater();
+}
+
+// Each editor is taken from its member first: hiding it moves the focus,
+// which must not commit it twice.
 void View_AxisPara::commitEdit()
 {
     if (!m_edit)
         return;
-    // Taken first: hiding the box moves the focus, which must not commit twice.
     QLineEdit* edit = std::exchange(m_edit, nullptr);
-    const OpenEditor open = std::exchange(m_open, OpenEditor{});
-    const int axis = open.column - 1;
-    if (m_logic.commitEdit(m_environment.currentPort(), open.row, axis, edit->text().toStdString()))
-        showCell(open.row, axis);
-    edit->hide();
-    edit->deleteLater();
+    const GridCell cell = takeOpenCell();
+    if (m_logic.commitEdit(m_environment.currentPort(), cell.row, cell.axis,
+                           edit->text().toStdString()))
+        showCell(cell.row, cell.axis);
+    dropEditor(edit);
 }
 
 void View_AxisPara::commitCombo()
@@ -204,26 +216,22 @@ void View_AxisPara::commitCombo()
     if (!m_combo)
         return;
     QComboBox* combo = std::exchange(m_combo, nullptr);
-    const OpenEditor open = std::exchange(m_open, OpenEditor{});
-    const int axis = open.column - 1;
+    const GridCell cell = takeOpenCell();
     // Typed text that is none of the items counts as typed.
     const QString text = combo->currentText();
-    if (m_logic.commitCombo(m_environment.currentPort(), open.row, axis, text.toStdString(),
+    if (m_logic.commitCombo(m_environment.currentPort(), cell.row, cell.axis, text.toStdString(),
                             combo->findText(text)))
-        showCell(open.row, axis);
+        showCell(cell.row, cell.axis);
     combo->hidePopup();
-    combo->hide();
-    combo->deleteLater();
+    dropEditor(combo);
 }
 
 void View_AxisPara::closeEditors()
 {
-    for (QWidget* editor : {static_cast<QWidget*>(std::exchange(m_edit, nullptr)),
-                            static_cast<QWidget*>(std::exchange(m_combo, nullptr))})
-        if (editor) {
-            editor->hide();
-            editor->deleteLater();
-        }
+    if (m_edit)
+        dropEditor(std::exchange(m_edit, nullptr));
+    if (m_combo)
+        dropEditor(std::exchange(m_combo, nullptr));
     m_open = {};
 }
 

@@ -65,6 +65,9 @@ private:
     void commitEdit();
     void commitCombo();
     void closeEditors();
+    /// The open editor's cell, and no editor open any more.
+    GridCell takeOpenCell();
+    static void dropEditor(QWidget* editor);
     HardwareDefaultsFile hardwareDefaults();
 
     AxisPagesEnvironment& m_environment;
