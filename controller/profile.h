@@ -28,7 +28,9 @@ struct ExpansionModule
 struct BusNode
 {
     std::string kind = "drive"; // "drive" or "io"
-    uint32_t vendor = 0;
+    // A node the profile names no maker for is Korvan's own (vendor id
+    // 0x4B4F5256, the letters "KORV"; docs/workbench-files.md).
+    uint32_t vendor = 0x4B4F5256;
     uint32_t device = 0;
     uint32_t revision = 0;
     uint32_t serial = 0;

@@ -3,6 +3,7 @@
 // controller is started here with the default profile; the fill position it
 // reports is replaced by one that moves 20 samples per tick, so every tick
 // reads exactly 20 samples per channel whatever the servo clock did.
+#include "bench/loopback_main.h"
 #include "bench/scope/poll_ticks.h"
 #include "scope/control/link_scope_access.h"
 #include "scope/core/capture_engine.h"
@@ -94,12 +95,5 @@ BENCHMARK(BM_PollTickLoopbackTableQueries)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    // The controller is found the way the test suites find it.
-    ::setenv("KORVAN_BIN_DIR", KORVAN_BENCH_BIN_DIR, 0);
-    ::setenv("KORVAN_SOURCE_DIR", KORVAN_BENCH_SOURCE_DIR, 0);
-    ::setenv("KORVAN_LOOPBACK_ONLY", "1", 1);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvan::bench::RunLoopbackBenchmarks(argc, argv);
 }

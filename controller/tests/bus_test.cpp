@@ -64,6 +64,15 @@ TEST_F(Bus, NodeInformation)
     }
 }
 
+TEST(BusNodeVendor, ANodeTheProfileNamesNoMakerForIsKorvans)
+{
+    const Profile profile = parseProfile(R"({"bus": [{"type": "EtherCAT", "nodes": [
+        {"kind": "io", "inputs": 8}, {"kind": "drive", "vendor": 1647, "axes": 1}]}]})");
+    ASSERT_EQ(profile.slots.at(0).nodes.size(), 2u);
+    EXPECT_EQ(profile.slots[0].nodes[0].vendor, 0x4B4F5256u);
+    EXPECT_EQ(profile.slots[0].nodes[1].vendor, 1647u);
+}
+
 TEST_F(Bus, NodeChannelsAreControllerIo)
 {
     EXPECT_EQ(value("NODE_IO(0,2)"), 32);

@@ -217,8 +217,24 @@ PrivateProfile::PrivateProfile(std::filesystem::path file) : m_path(std::move(fi
 std::string PrivateProfile::readString(std::string_view section, std::string_view key,
                                        std::string_view defaultValue, std::size_t capacity) const
 {
-    const auto doc = load(m_path);
-    const Line* line = doc ? findLine(*doc, section, key) : nullptr;
+    return ProfileSnapshot(m_path).readString(section, key, defaultValue, capacity);
+}
+
+struct ProfileSnapshot::Content
+{
+    std::optional<Document> doc;
+};
+
+ProfileSnapshot::ProfileSnapshot(const std::filesystem::path& file)
+    : m_content(std::make_unique<const Content>(Content{load(file)}))
+{}
+
+ProfileSnapshot::~ProfileSnapshot() = default;
+
+std::string ProfileSnapshot::readString(std::string_view section, std::string_view key,
+                                        std::string_view defaultValue, std::size_t capacity) const
+{
+    const Line* line = m_content->doc ? findLine(*m_content->doc, section, key) : nullptr;
     return cutToCapacity(line ? unquoted(line->value) : withoutTrailingBlanks(defaultValue),
                          capacity);
 }

@@ -24,6 +24,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,27 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+/// One reading of a profile file for many lookups in a row (an import reads
+/// thousands of keys): readString as above, without reading the file again
+/// for every key.
+class ProfileSnapshot
+{
+public:
+    explicit ProfileSnapshot(const std::filesystem::path& file);
+    ~ProfileSnapshot();
+    ProfileSnapshot(const ProfileSnapshot&) = delete;
+    ProfileSnapshot& operator=(const ProfileSnapshot&) = delete;
+
+    /// PrivateProfile::readString on the file as it was read.
+    std::string readString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue,
+                           std::size_t capacity = PrivateProfile::kDefaultCapacity) const;
+
+private:
+    struct Content;
+    std::unique_ptr<const Content> m_content;
 };
 
 } // namespace korvan::platform

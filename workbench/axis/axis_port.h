@@ -27,6 +27,13 @@ struct ChildCardInputs
     int inputCount = 0;
 };
 
+/// The two texts VXC_MakeOneFileKpj fills; together they name the project to download.
+struct RomProject
+{
+    std::string first;  ///< the project file
+    std::string second; ///< the program directory
+};
+
 class AxisPort
 {
 public:
@@ -52,6 +59,18 @@ public:
     virtual int readEncoderRatios(std::span<float> first, std::span<float> second) = 0;
     /// Per-value writer "%s(%d) =  %f " from start.
     virtual int writeValues(std::string_view name, int start, std::span<const float> values) = 0;
+    /// "?INVERT_IN(%d)": the input's inversion, nothing when the query fails.
+    virtual std::optional<int> invertIn(int input) = 0;
+    /// "?NODE_COUNT(%d)": the nodes on a field bus, nothing when the query fails.
+    virtual std::optional<int> nodeCount(int bus) = 0;
+    /// VXC_SetTimeOut: how long later calls wait for the controller's answer.
+    virtual int setTimeout(std::uint32_t ms) = 0;
+    /// VXC_MakeOneFileKpj: a one-file project beside the BASIC file.
+    virtual int makeProject(const std::string& basPath, RomProject& project) = 0;
+    /// VXC_MakeKrxAndDown2: the project packaged into the controller's ROM.
+    virtual int downloadToRom(const RomProject& project) = 0;
+    /// VXC_Resume: paused tasks run on.
+    virtual int resume() = 0;
 
     /// A setter through ExecuteDirect with a reply buffer whose text is ignored.
     int set(std::string_view command)
@@ -69,7 +88,8 @@ public:
     int sendWithoutReply(std::string_view command) { return direct(command, nullptr); }
 };
 
-/// printf into a std::string, for the command texts.
+/// printf into a std::string in the C number format (the program runs in the
+/// user's locale), for command and file texts.
 std::string FormatCommand(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 } // namespace korvan::axis

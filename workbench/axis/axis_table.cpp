@@ -1,6 +1,9 @@
 #include "workbench/axis/axis_table.h"
 
+#include "cmdlib/c_locale.h"
+
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace korvan::axis {
@@ -16,6 +19,22 @@ int TruncateToInt(float value)
     if (truncated <= static_cast<double>(std::numeric_limits<int>::min()))
         return std::numeric_limits<int>::min();
     return static_cast<int>(truncated);
+}
+
+double ReadLeadingReal(const std::string& text)
+{
+    const cmd::detail::CLocaleScope cLocale;
+    return std::strtod(text.c_str(), nullptr);
+}
+
+int ReadLeadingInt(const std::string& text)
+{
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
 }
 
 } // namespace korvan::axis

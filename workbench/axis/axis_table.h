@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace korvan::axis {
 
@@ -66,6 +67,11 @@ private:
 /// Integer-valued table entries are truncated toward zero; values outside the
 /// int range saturate and NaN gives 0 instead of undefined behaviour.
 int TruncateToInt(float value);
+
+/// atof and atoi as the editors and files read numbers: the leading number
+/// in the C number format, 0 when there is none; atoi saturates at the int range.
+double ReadLeadingReal(const std::string& text);
+int ReadLeadingInt(const std::string& text);
 
 // X-macro list of the panel memory fields: (type, member, start value).
 #define KORVAN_AXIS_PANEL_FIELDS(X)                                                                \

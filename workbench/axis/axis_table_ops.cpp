@@ -1,5 +1,6 @@
 #include "workbench/axis/axis_table_ops.h"
 
+#include "cmdlib/c_locale.h"
 #include "workbench/axis/axis_catalogue.h"
 
 #include <algorithm>
@@ -10,6 +11,8 @@ namespace korvan::axis {
 
 std::string FormatCommand(const char* format, ...)
 {
+    // A Qt program runs in the user's locale; the controller reads a decimal point only.
+    const cmd::detail::CLocaleScope cLocale;
     char text[2048];
     va_list arguments;
     va_start(arguments, format);
@@ -58,36 +61,55 @@ bool IsValidStepTerm(int term)
     return term >= 1 && term <= 65535;
 }
 
-void SendAxis(AxisPort& port, const AxisTable& table, int axis)
-{
-    for (AxisRow row : kRealRows) {
-        const AxisParameter& parameter = ParameterOfRow(row);
-        const float value = table.at(row, axis);
-        const std::string command =
-            parameter.encoding == ParameterEncoding::AxisType
-                ? FormatCommand(parameter.setCommand, axis, TruncateToInt(value))
-                : FormatCommand(parameter.setCommand, axis, static_cast<double>(value));
-        port.set(command);
-    }
-    const int step1 = TruncateToInt(table.at(AxisRow::StepRatio1, axis));
-    const int step2 = TruncateToInt(table.at(AxisRow::StepRatio2, axis));
-    if (IsValidStepTerm(step1) && IsValidStepTerm(step2))
-        port.setBuffered(FormatCommand("base(%d)\r\nSTEP_RATIO(%d,%d)", axis, step1, step2));
-    const int encoder1 = TruncateToInt(table.at(AxisRow::EncoderRatio1, axis));
-    const int encoder2 = TruncateToInt(table.at(AxisRow::EncoderRatio2, axis));
-    if (encoder1 <= 65535 && encoder2 <= 65535)
-        port.setBuffered(
-            FormatCommand("base(%d)\r\nENCODER_RATIO(%d,%d)", axis, encoder1, encoder2));
-    for (AxisRow row : kInputRows)
-        port.set(FormatCommand(ParameterOfRow(row).setCommand, axis,
-                               TruncateToInt(table.at(row, axis))));
-    const float enableOut = table.at(AxisRow::EnableOut, axis);
-    port.writeValues("ENABLE_OUT", axis, std::span(&enableOut, 1));
-    const float clearOut = table.at(AxisRow::ClearOut, axis);
-    port.writeValues("CLEAR_OUT", axis, std::span(&clearOut, 1));
-}
+// The order in which SendAxisTable writes an axis's parameters.
+constexpr std::array<AxisRow, 19> kSendOrder{
+    AxisRow::Atype,      AxisRow::Units,     AxisRow::Lspeed,     AxisRow::Speed,
+    AxisRow::Accel,      AxisRow::Decel,     AxisRow::Fastdec,    AxisRow::Sramp,
+    AxisRow::FsLimit,    AxisRow::RsLimit,   AxisRow::StepRatio1, AxisRow::EncoderRatio1,
+    AxisRow::InvertStep, AxisRow::DatumIn,   AxisRow::FwdIn,      AxisRow::RevIn,
+    AxisRow::AlmIn,      AxisRow::EnableOut, AxisRow::ClearOut};
 
 } // namespace
+
+void SendAxisParameter(AxisPort& port, const AxisTable& table, AxisRow row, int axis)
+{
+    switch (row) {
+    case AxisRow::StepRatio1:
+    case AxisRow::StepRatio2: {
+        const int first = TruncateToInt(table.at(AxisRow::StepRatio1, axis));
+        const int second = TruncateToInt(table.at(AxisRow::StepRatio2, axis));
+        if (IsValidStepTerm(first) && IsValidStepTerm(second))
+            port.setBuffered(
+                FormatCommand(ParameterOfRow(AxisRow::StepRatio1).setCommand, axis, first, second));
+        return;
+    }
+    case AxisRow::EncoderRatio1:
+    case AxisRow::EncoderRatio2: {
+        const int first = TruncateToInt(table.at(AxisRow::EncoderRatio1, axis));
+        const int second = TruncateToInt(table.at(AxisRow::EncoderRatio2, axis));
+        if (first <= 65535 && second <= 65535)
+            port.setBuffered(FormatCommand(ParameterOfRow(AxisRow::EncoderRatio1).setCommand, axis,
+                                           first, second));
+        return;
+    }
+    case AxisRow::EnableOut:
+    case AxisRow::ClearOut: {
+        const float value = table.at(row, axis);
+        port.writeValues(ParameterOfRow(row).name, axis, std::span(&value, 1));
+        return;
+    }
+    default:
+        break;
+    }
+    const auto parameter = std::find_if(kAxisParameters.begin(), kAxisParameters.end(),
+                                        [row](const AxisParameter& p) { return p.row == row; });
+    if (parameter == kAxisParameters.end() || !parameter->setCommand)
+        return; // the status rows are the controller's to write
+    const float value = table.at(row, axis);
+    port.set(parameter->encoding == ParameterEncoding::Real
+                 ? FormatCommand(parameter->setCommand, axis, static_cast<double>(value))
+                 : FormatCommand(parameter->setCommand, axis, TruncateToInt(value)));
+}
 
 void LoadAxisTable(AxisPort& port, AxisTable& table, const HardwareDefaultsFile& defaults)
 {
@@ -111,7 +133,8 @@ void SendAxisTable(AxisPort& port, const AxisTable& table)
         return;
     const int realAxes = ClampAxisCount(counts->realAxes);
     for (int axis = 0; axis < realAxes; ++axis)
-        SendAxis(port, table, axis);
+        for (AxisRow row : kSendOrder)
+            SendAxisParameter(port, table, row, axis);
 }
 
 void ResetAxisTable(AxisPort& port, AxisTable& table, const HardwareDefaultsFile& defaults)

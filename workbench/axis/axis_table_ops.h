@@ -17,6 +17,11 @@ void LoadAxisTable(AxisPort& port, AxisTable& table, const HardwareDefaultsFile&
 /// Writes the editable parameters of every real axis to the controller.
 void SendAxisTable(AxisPort& port, const AxisTable& table);
 
+/// Sends one editable parameter of one axis the way SendAxisTable does: a
+/// ratio only with terms the controller takes, the output rows with the
+/// per-value writer, nothing for the status rows.
+void SendAxisParameter(AxisPort& port, const AxisTable& table, AxisRow row, int axis);
+
 /// Writes factory defaults, applies the hardware defaults file and clears
 /// the inversion of every local and expansion input.
 void ResetAxisTable(AxisPort& port, AxisTable& table, const HardwareDefaultsFile& defaults);

@@ -1,6 +1,7 @@
 #include "workbench/axis/link_axis_port.h"
 
 #include "cmdlib/block_query.h"
+#include "cmdlib/bus.h"
 #include "cmdlib/controller_data.h"
 #include "cmdlib/execute.h"
 #include "cmdlib/io.h"
@@ -110,6 +111,49 @@ int LinkAxisPort::writeValues(std::string_view name, int start, std::span<const 
     const std::string text(name);
     return cmd::WriteValues(m_handle, text.c_str(), start, values.data(),
                             static_cast<int>(values.size()));
+}
+
+std::optional<int> LinkAxisPort::invertIn(int input)
+{
+    int32_t value = 0;
+    if (cmd::QueryInvertIn(m_handle, input, &value) != 0)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> LinkAxisPort::nodeCount(int bus)
+{
+    int32_t count = 0;
+    if (cmd::QueryNodeCount(m_handle, bus, &count) != 0)
+        return std::nullopt;
+    return count;
+}
+
+int LinkAxisPort::setTimeout(std::uint32_t ms)
+{
+    return VXC_SetTimeOut(m_handle, ms);
+}
+
+int LinkAxisPort::makeProject(const std::string& basPath, RomProject& project)
+{
+    std::array<char, VXC_KPJ_BUFFER_SIZE> first{};
+    std::array<char, VXC_KPJ_BUFFER_SIZE> second{};
+    const int code = VXC_MakeOneFileKpj(first.data(), second.data(), basPath.c_str());
+    // The link terminates both texts; the last byte stays 0 whatever it wrote.
+    first.back() = '\0';
+    second.back() = '\0';
+    project = {first.data(), second.data()};
+    return code;
+}
+
+int LinkAxisPort::downloadToRom(const RomProject& project)
+{
+    return VXC_MakeKrxAndDown2(m_handle, project.first.c_str(), project.second.c_str(), 0, 0);
+}
+
+int LinkAxisPort::resume()
+{
+    return VXC_Resume(m_handle);
 }
 
 } // namespace korvan::axis

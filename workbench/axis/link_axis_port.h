@@ -26,6 +26,12 @@ public:
     int readStepRatios(std::span<float> first, std::span<float> second) final;
     int readEncoderRatios(std::span<float> first, std::span<float> second) final;
     int writeValues(std::string_view name, int start, std::span<const float> values) final;
+    std::optional<int> invertIn(int input) final;
+    std::optional<int> nodeCount(int bus) final;
+    int setTimeout(std::uint32_t ms) final;
+    int makeProject(const std::string& basPath, RomProject& project) final;
+    int downloadToRom(const RomProject& project) final;
+    int resume() final;
 
 private:
     ControllerHandle m_handle;

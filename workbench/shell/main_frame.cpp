@@ -6,6 +6,8 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/shell_opener.h"
+#include "workbench/axis/axis_table.h"
+#include "workbench/shell/axis_pages_host.h"
 #include "workbench/shell/captions.h"
 #include "workbench/shell/controller_reset.h"
 #include "workbench/shell/icons.h"
@@ -79,13 +81,17 @@ CMainFrame::CMainFrame(AppState& state, platform::AppProfile& profile, QWidget* 
     connect(&m_statusTimer, &QTimer::timeout, this, &CMainFrame::pollStatus);
     m_statusTimer.start();
 
-    m_singleAxisHost = std::make_unique<SingleAxisHost>(m_state);
+    m_axisTable = std::make_unique<axis::AxisTable>();
+    m_singleAxisHost = std::make_unique<SingleAxisHost>(m_state, *m_axisTable);
     m_singleAxisHost->install(*this);
+    m_axisPagesHost = std::make_unique<AxisPagesHost>(m_state, *m_axisTable);
+    m_axisPagesHost->install(*this);
 
     setViewFactory(RightViewKind::Tabs, [this](QWidget* parent) -> QWidget* {
         return new View_TabSwitch(m_state, m_tabPages, parent);
     });
-    setViewAction(ConnectionCode::ShowTabs, [](QWidget* view, const ConnectionParam&) {
+    setViewAction(ConnectionCode::ShowTabs, [this](QWidget* view, const ConnectionParam&) {
+        m_axisPagesHost->loadAxisTable(this);
         if (auto* tabs = qobject_cast<View_TabSwitch*>(view))
             tabs->SelectTab(static_cast<int>(TabIndex::ControlMax));
     });

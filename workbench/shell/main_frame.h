@@ -26,12 +26,16 @@ class QAction;
 namespace korvan::platform {
 class AppProfile;
 }
+namespace korvan::axis {
+class AxisTable;
+}
 
 namespace korvan::shell {
 
 class CKorvanToolsView;
 class View_OnlineCmd;
 class SingleAxisHost;
+class AxisPagesHost;
 
 /// The kinds of view the upper right pane shows.
 enum class RightViewKind : int
@@ -108,7 +112,10 @@ private:
     QList<int> m_savedSizes;
     QTimer m_statusTimer;
     std::unique_ptr<ScopeHost> m_scopeHost;
+    // The one axis table, shared by the hosts below; it outlives them.
+    std::unique_ptr<axis::AxisTable> m_axisTable;
     std::unique_ptr<SingleAxisHost> m_singleAxisHost;
+    std::unique_ptr<AxisPagesHost> m_axisPagesHost;
     std::map<int, QAction*> m_actions;
     std::vector<QMenu*> m_menus;
     QMenu* m_languageMenu = nullptr;

@@ -8,8 +8,9 @@ namespace korvan::shell {
 
 static_assert(kMaxConnections == axis::kSlotCount, "one panel memory row per connection slot");
 
-SingleAxisHost::SingleAxisHost(const AppState& state)
-    : m_state(state), m_memory(std::make_unique<axis::AxisPanelMemory>()), m_ports(*m_memory),
+SingleAxisHost::SingleAxisHost(const AppState& state, axis::AxisTable& table)
+    : m_state(state), m_table(table), m_memory(std::make_unique<axis::AxisPanelMemory>()),
+      m_ports(*m_memory),
       m_session(std::make_unique<axis::SingleAxisSession>(*this, m_table, *m_memory))
 {}
 

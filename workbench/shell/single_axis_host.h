@@ -1,5 +1,5 @@
-// The workbench's side of the single-axis panel: the axis table, the panel
-// memory and the panel session (comparator owners, reciprocation feed) that
+// The workbench's side of the single-axis panel: the panel memory and the
+// panel session (comparator owners, reciprocation feed) that
 // outlive the view, one axis port per connection, and the view factory and
 // ShowAxis action registered with the main frame.
 #pragma once
@@ -19,7 +19,8 @@ class CMainFrame;
 class SingleAxisHost final : public axis::SingleAxisEnvironment
 {
 public:
-    explicit SingleAxisHost(const AppState& state);
+    /// The axis table is the frame's, which the axis parameter page shares.
+    SingleAxisHost(const AppState& state, axis::AxisTable& table);
     ~SingleAxisHost() final;
 
     /// Registers the SingleAxis view and what code 13 does to it.
@@ -38,7 +39,7 @@ private:
     const ConnectionSlot* slotAt(int slot) const;
 
     const AppState& m_state;
-    axis::AxisTable m_table;
+    axis::AxisTable& m_table;
     std::unique_ptr<axis::AxisPanelMemory> m_memory;
     axis::SlotLinkPorts m_ports;
     std::unique_ptr<axis::SingleAxisSession> m_session;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,6 +89,26 @@ TEST_F(FileReplace, AFolderThatCannotTakeTheFileLeavesNothing)
     fs::create_directories(m_dir / "a folder");
     EXPECT_TRUE(replaceFileContent(m_dir / "a folder", "x", AtSymlink::ReplaceLink));
     EXPECT_TRUE(fs::is_directory(m_dir / "a folder"));
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(FileReplace, AFullDiskLeavesTheFileAsItWas)
+{
+    const fs::path target = m_dir / "axis.Bas";
+    std::ofstream(target) << "old";
+    // A file size limit fails the write as a full disk does.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit small = previous;
+    small.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::error_code error =
+        replaceFileContent(target, std::string(4096, 'x'), AtSymlink::WriteTarget);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_TRUE(error);
+    EXPECT_EQ(read(target), "old");
     EXPECT_EQ(entries(), 1u);
 }
 

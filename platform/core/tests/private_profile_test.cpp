@@ -82,6 +82,24 @@ TEST_F(PrivateProfileTest, ReadsWithProfileRules)
             << c.section << "/" << c.key;
 }
 
+TEST_F(PrivateProfileTest, SnapshotReadsAsTheProfileDoesFromTheFileAsItWas)
+{
+    const fs::path file = write(kSample);
+    const ProfileSnapshot snapshot(file);
+    PrivateProfile ini(file);
+    for (const auto& [section, key] : {std::pair{"menu", "idc_menu_auto"},
+                                       {"AXIS0", "FASTDEC"},
+                                       {"AXIS0", "'STEP_RATIO1"},
+                                       {"AXIS0", "ATYPE"},
+                                       {"Missing", "ID_MENU0"}})
+        EXPECT_EQ(snapshot.readString(section, key, "NULL"), ini.readString(section, key, "NULL"))
+            << section << "/" << key;
+    EXPECT_EQ(snapshot.readString("Menu", "ID_MENU0", "", 5), "Cont");
+    ASSERT_TRUE(ini.writeString("Menu", "ID_MENU0", "Changed"));
+    EXPECT_EQ(snapshot.readString("Menu", "ID_MENU0", "NULL"), "Controller");
+    EXPECT_EQ(ProfileSnapshot(m_dir / "absent.ini").readString("Menu", "ID_MENU0", "NULL"), "NULL");
+}
+
 TEST_F(PrivateProfileTest, MissingFileGivesDefaults)
 {
     const PrivateProfile ini(m_dir / "absent.ini");

@@ -1,6 +1,7 @@
 #include "workbench/axis/tests/fake_axis_port.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace korvan::axis::testing {
 
@@ -96,6 +97,54 @@ int FakeAxisPort::writeValues(std::string_view name, int start, std::span<const 
                       name.data(), start + static_cast<int>(i), static_cast<double>(values[i]));
         log.emplace_back(text);
     }
+    return 0;
+}
+
+std::optional<int> FakeAxisPort::queryInt(const std::string& command)
+{
+    log.push_back("read " + command);
+    const auto found = answers.find(command);
+    const Answer given = found != answers.end() ? found->second
+                         : defaultAnswer        ? *defaultAnswer
+                                                : Answer{0, "0"};
+    int value = 0;
+    if (given.code != 0 || std::sscanf(given.reply.c_str(), "%d", &value) != 1)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> FakeAxisPort::invertIn(int input)
+{
+    return queryInt("?INVERT_IN(" + std::to_string(input) + ")");
+}
+
+std::optional<int> FakeAxisPort::nodeCount(int bus)
+{
+    return queryInt("?NODE_COUNT(" + std::to_string(bus) + ")");
+}
+
+int FakeAxisPort::setTimeout(std::uint32_t ms)
+{
+    log.push_back("timeout " + std::to_string(ms));
+    return 0;
+}
+
+int FakeAxisPort::makeProject(const std::string& basPath, RomProject& project)
+{
+    log.push_back("make project " + basPath);
+    project = {basPath + ".kpj", "dir"};
+    return makeProjectCode;
+}
+
+int FakeAxisPort::downloadToRom(const RomProject& project)
+{
+    log.push_back("download " + project.first);
+    return downloadCode;
+}
+
+int FakeAxisPort::resume()
+{
+    log.emplace_back("resume");
     return 0;
 }
 

@@ -27,6 +27,8 @@ public:
     std::map<std::string, std::vector<float>> blocks; ///< block and range reader values by name
     std::map<std::string, int> rangeCodes;            ///< range reader codes by name
     std::vector<float> stepFirst, stepSecond, encoderFirst, encoderSecond;
+    int makeProjectCode = 0; ///< what makeProject returns
+    int downloadCode = 0;    ///< what downloadToRom returns
 
     /// The recorded lines that are commands (not reads), in order.
     std::vector<std::string> commands() const;
@@ -41,9 +43,17 @@ public:
     int readStepRatios(std::span<float> first, std::span<float> second) final;
     int readEncoderRatios(std::span<float> first, std::span<float> second) final;
     int writeValues(std::string_view name, int start, std::span<const float> values) final;
+    /// Both queries answer from `answers` by their command text (missing: 0).
+    std::optional<int> invertIn(int input) final;
+    std::optional<int> nodeCount(int bus) final;
+    int setTimeout(std::uint32_t ms) final;
+    int makeProject(const std::string& basPath, RomProject& project) final;
+    int downloadToRom(const RomProject& project) final;
+    int resume() final;
 
 private:
     int answer(std::string_view command, std::string* reply);
+    std::optional<int> queryInt(const std::string& command);
 };
 
 } // namespace korvan::axis::testing

@@ -9,6 +9,8 @@
 
 #include "testing/fakelink/fake_link.h"
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include <gmock/gmock.h>
@@ -118,6 +120,36 @@ TEST_F(LinkPort, ResetClearsInputInversionOfModules)
     ResetAxisTable(port, *table, NoDefaultsFile());
     EXPECT_THAT(link.sent(), ElementsAre(Buffered("INVERT_IN(0,0)"), Buffered("INVERT_IN(32,0)"),
                                          Buffered("INVERT_IN(33,0)")));
+}
+
+TEST_F(LinkPort, FileAndRomCallsReachTheLinkWithTheirTexts)
+{
+    link.reply("?INVERT_IN(3)", "1\r\n");
+    link.reply("?INVERT_IN(4)", "", 3400);
+    link.reply("?NODE_COUNT(0)", "4\r\n");
+    EXPECT_EQ(port.invertIn(3), 1);
+    EXPECT_EQ(port.invertIn(4), std::nullopt);
+    EXPECT_EQ(port.nodeCount(0), 4);
+    EXPECT_THAT(link.sent(), ElementsAre(Buffered("?INVERT_IN(3)"), Buffered("?INVERT_IN(4)"),
+                                         Buffered("?NODE_COUNT(0)")));
+
+    const std::filesystem::path bas = ::testing::TempDir() + "link_port_rom.Bas";
+    std::ofstream(bas) << "SPEED=1\r\n";
+    link.setKpjTexts("/p/first.kpj", "/p");
+    RomProject project;
+    ASSERT_EQ(port.makeProject(bas.string(), project), 0);
+    EXPECT_EQ(project.first, "/p/first.kpj");
+    EXPECT_EQ(project.second, "/p");
+    EXPECT_EQ(port.setTimeout(20000), 0);
+    EXPECT_EQ(port.downloadToRom(project), 0);
+    EXPECT_EQ(port.resume(), 0);
+    const auto downloads = link.calls("VXC_MakeKrxAndDown2");
+    ASSERT_EQ(downloads.size(), 1u);
+    EXPECT_EQ(downloads[0].text, "/p/first.kpj");
+    EXPECT_THAT(downloads[0].args, ElementsAre(0, 0));
+    EXPECT_EQ(link.calls("VXC_SetTimeOut").at(0).timeoutMs, 20000u);
+    EXPECT_EQ(link.calls("VXC_Resume").size(), 1u);
+    std::filesystem::remove(bas);
 }
 
 // The panel's actions as they reach the link: text, base operation, and

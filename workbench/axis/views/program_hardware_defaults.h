@@ -9,5 +9,7 @@ namespace korvan::axis {
 
 /// The defaults file beside the program; errors are shown with the error icon owned by parent.
 HardwareDefaultsFile ProgramHardwareDefaults(QWidget* parent);
+/// The same with the file at path.
+HardwareDefaultsFile ProgramHardwareDefaults(QWidget* parent, std::filesystem::path path);
 
 } // namespace korvan::axis

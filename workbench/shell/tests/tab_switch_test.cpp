@@ -3,8 +3,14 @@
 // the pages sit.
 #include "platform/ui/message_box.h"
 #include "testing/fakelink/fake_link.h"
+#include "workbench/axis/views/view_axis_para.h"
+#include "workbench/axis/views/view_control_max.h"
 #include "workbench/shell/app_state.h"
+#include "workbench/shell/tests/workbench_fixture.h"
 #include "workbench/shell/view_tab_switch.h"
+
+#include <QPlainTextEdit>
+#include <QTableWidget>
 
 #include <QTabBar>
 #include <QTest>
@@ -147,6 +153,44 @@ private Q_SLOTS:
                 QCOMPARE(refreshesOf(view, TabIndex::EcatSet), 0);
             }
         }
+    }
+
+    void code10ReadsTheAxesAndReturnsToAFreshReport()
+    {
+        testing::FakeLink link;
+        link.setSearchResult("127.0.0.70");
+        testing::SpecPreset spec;
+        spec.virtualAxes = 4;
+        spec.realAxes = 2;
+        link.setSpecRecord(spec);
+        link.reply("?*SPEED", "250 100\r\n");
+        fakes::Workbench bench;
+        QTreeWidget* tree = bench.tree();
+        link.clearCalls();
+        tree->setCurrentItem(tree->topLevelItem(0)); // the connection: code 10
+        auto* tabs = qobject_cast<View_TabSwitch*>(bench.frame->rightView());
+        QVERIFY(tabs);
+        QCOMPARE(tabs->tabBar()->count(), 2);
+        QCOMPARE(tabs->tabBar()->tabText(1), QStringLiteral("轴 参 数"));
+        const auto sent = link.sent();
+        QVERIFY(std::find(sent.begin(), sent.end(), testing::Direct("?*ATYPE")) != sent.end());
+        auto* report = static_cast<axis::View_ControlMax*>(tabs->page(TabIndex::ControlMax));
+        QVERIFY(report->report()->toPlainText().contains(QStringLiteral("RealAxises:\t2")));
+
+        // The user opens the grid; it shows what the load and the build read.
+        tabs->tabBar()->setCurrentIndex(1);
+        auto* grid = static_cast<axis::View_AxisPara*>(tabs->page(TabIndex::AxisPara));
+        QCOMPARE(grid->grid()->columnCount(), 3);
+        QCOMPARE(grid->grid()->item(3, 1)->text(), QStringLiteral("250"));
+
+        // Code 10 again: back on the report, rebuilt from the controller.
+        spec.realAxes = 3;
+        link.setSpecRecord(spec);
+        bench.frame->send(ConnectionCode::ShowTabs, std::monostate{});
+        QCOMPARE(bench.frame->rightView(), tabs);
+        QCOMPARE(tabs->shownTab(), TabIndex::ControlMax);
+        QCOMPARE(tabs->tabBar()->currentIndex(), 0);
+        QVERIFY(report->report()->toPlainText().contains(QStringLiteral("RealAxises:\t3")));
     }
 
     void pagesSitBelowTheHeaders()
